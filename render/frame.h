@@ -1,0 +1,17 @@
+// The frame routine: one simulation step per call, a drawn frame every thirtieth.
+#pragma once
+
+#include <cstdint>
+
+constexpr int RENDER_INTERVAL = 30;  // display calls per drawn frame
+
+extern int32_t renderCounter;  // display calls since the last drawn frame
+
+// The toolkit's display callback and the camera's redisplay target.
+void onDisplay();
+
+// The wave surface as 49 x 49 lit quads with per-vertex normals.
+void drawSurface();
+
+// The x, y and z axes in red, green and blue, 4 world units long.
+void drawAxes();

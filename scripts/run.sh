@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# One command to install what is missing, build, and start Marel.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+
+marel_install_packages
+marel_build "$MAREL_BUILD"
+exec "$MAREL_BUILD/marel" "$@"

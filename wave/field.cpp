@@ -1,0 +1,93 @@
+// The wave equation on the height grid: finite differences, semi-implicit Euler.
+#include "wave/field.h"
+
+#include "wave/source.h"
+
+#include <cmath>
+
+Grid height = {};
+Grid velocity = {};
+Vec3 normal[GRID_SIZE][GRID_SIZE];
+
+namespace {
+constexpr int LAST = GRID_SIZE - 1;
+}  // namespace
+
+void laplacianAlongRows(const Grid& heights, Grid& out)
+{
+    // The missing neighbour beyond an edge is the mirror of the inner one:
+    // no flux crosses the edge.
+    for (int c = 0; c < GRID_SIZE; ++c) {
+        out[0][c] = (heights[1][c] - heights[0][c]) * EDGE_DIFFERENCE;
+    }
+    for (int r = 1; r < LAST; ++r) {
+        for (int c = 0; c < GRID_SIZE; ++c) {
+            out[r][c] = (heights[r - 1][c] + heights[r + 1][c] - 2.0f * heights[r][c]) * INTERIOR_DIFFERENCE;
+        }
+    }
+    for (int c = 0; c < GRID_SIZE; ++c) {
+        out[LAST][c] = (heights[LAST - 1][c] - heights[LAST][c]) * EDGE_DIFFERENCE;
+    }
+}
+
+void laplacianAlongColumns(const Grid& heights, Grid& out)
+{
+    for (int r = 0; r < GRID_SIZE; ++r) {
+        out[r][0] = (heights[r][1] - heights[r][0]) * EDGE_DIFFERENCE;
+        for (int c = 1; c < LAST; ++c) {
+            out[r][c] = (heights[r][c - 1] + heights[r][c + 1] - 2.0f * heights[r][c]) * INTERIOR_DIFFERENCE;
+        }
+        out[r][LAST] = (heights[r][LAST - 1] - heights[r][LAST]) * EDGE_DIFFERENCE;
+    }
+}
+
+void computeNormals()
+{
+    for (int r = 1; r < LAST; ++r) {
+        for (int c = 1; c < LAST; ++c) {
+            const float nx = (height[r - 1][c] - height[r + 1][c]) * NORMAL_SLOPE_FACTOR;
+            const float ny = (height[r][c - 1] - height[r][c + 1]) * NORMAL_SLOPE_FACTOR;
+            const float length = std::sqrt(nx * nx + ny * ny + 1.0f);
+            normal[r][c] = Vec3{nx / length, ny / length, 1.0f / length};
+        }
+    }
+}
+
+void stepWaves()
+{
+    // Scratch grids live on the stack for one step: a step allocates nothing.
+    Grid rowsScratch;
+    Grid columnsScratch;
+    laplacianAlongRows(height, rowsScratch);
+    laplacianAlongColumns(height, columnsScratch);
+
+    // Velocity first, then the height from the new velocity (semi-implicit
+    // Euler). The step is fixed and does not follow the wall clock.
+    for (int r = 0; r < GRID_SIZE; ++r) {
+        for (int c = 0; c < GRID_SIZE; ++c) {
+            velocity[r][c] += (columnsScratch[r][c] + rowsScratch[r][c]) * TIME_STEP * WAVE_SPEED_SQUARED;
+            height[r][c] += velocity[r][c] * TIME_STEP;
+        }
+    }
+
+    applySource();
+    computeNormals();
+}
+
+void clearHeights()
+{
+    for (auto& row : height) {
+        for (float& h : row) {
+            h = 0.0f;
+        }
+    }
+}
+
+void clearVelocities()
+{
+    for (auto& row : velocity) {
+        for (float& v : row) {
+            v = 0.0f;
+        }
+    }
+}
