@@ -1,0 +1,23 @@
+// A private Xvfb server for one test process, so tests never touch the
+// developer's display and never collide with each other.
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+
+class XvfbServer {
+public:
+    // Starts `Xvfb -displayfd` with one screen of the given size and depth 24
+    // and waits until it accepts connections. Throws std::runtime_error on failure.
+    explicit XvfbServer(int screenWidth = 1280, int screenHeight = 1024);
+    ~XvfbServer();
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
+    // ":N", suitable for DISPLAY.
+    const std::string& display() const { return display_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
