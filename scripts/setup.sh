@@ -11,7 +11,7 @@ MAREL_PACKAGES=(
     cmake make g++                          # toolchain
     freeglut3-dev libglu1-mesa-dev          # GLUT, GLU and the GL headers
     libgl1-mesa-dri                         # Mesa's software rasteriser
-    libx11-dev                              # Xlib, for the tests that read the window
+    libx11-dev libxi-dev libxfixes-dev      # Xlib, XInput 2, XFixes: tests that watch the window
     libgtest-dev libbenchmark-dev           # GoogleTest, Google Benchmark
     xvfb xauth                              # headless X server for the tests
     xdotool x11-utils x11-apps imagemagick  # input, window queries, screenshots
