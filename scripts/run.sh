@@ -4,5 +4,5 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 marel_install_packages
-marel_build "$MAREL_BUILD"
+MAREL_TARGET=marel marel_build "$MAREL_BUILD"
 exec "$MAREL_BUILD/marel" "$@"

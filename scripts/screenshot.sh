@@ -9,7 +9,7 @@ output="$1"
 delay="${2:-1.0}"
 
 marel_install_packages
-marel_build "$MAREL_BUILD" >/dev/null
+MAREL_TARGET=marel marel_build "$MAREL_BUILD" >/dev/null
 
 xvfb_pid=""
 program_pid=""

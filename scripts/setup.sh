@@ -40,9 +40,10 @@ marel_install_packages() {
 }
 
 # marel_build BUILD_DIR [extra cmake arguments...]
+# MAREL_TARGET, when set, builds only that target.
 marel_build() {
     local dir="$1"
     shift
     cmake -S "$MAREL_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-    cmake --build "$dir" --parallel "$(nproc)"
+    cmake --build "$dir" --parallel "$(nproc)" ${MAREL_TARGET:+--target "$MAREL_TARGET"}
 }

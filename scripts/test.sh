@@ -58,6 +58,12 @@ section "The program under valgrind memcheck: start, frames, input, Escape"
     || { cat "$logs/valgrind.err" >&2; exit 1; }
 grep 'ERROR SUMMARY' "$logs/valgrind.err" | tail -1
 
+section "Install"
+cmake --install "$MAREL_BUILD" --prefix "$logs/prefix" >/dev/null
+test -x "$logs/prefix/bin/marel"
+grep -q '^Exec=marel$' "$logs/prefix/share/applications/marel.desktop"
+echo "installed bin/marel and share/applications/marel.desktop"
+
 section "Soak: two minutes of random input"
 ctest --test-dir "$MAREL_BUILD" --output-on-failure --timeout 600 -L soak
 
