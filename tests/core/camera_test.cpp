@@ -13,104 +13,81 @@
 
 namespace {
 
-constexpr float NOT_A_NUMBER = std::numeric_limits<float>::quiet_NaN();
-constexpr float FORWARD = 0.02f;  // world units per millisecond, as the buttons use
+constexpr float NAN_F = std::numeric_limits<float>::quiet_NaN();
+constexpr Vec3 NAN_AXIS{NAN_F, NAN_F, NAN_F};
+constexpr Vec3 PITCH_AXIS{-1.0f, 0.0f, 0.0f};  // the right-hand direction from the start position
+constexpr float FORWARD = 0.02f;  // world units per millisecond, as the left button moves
 
-Camera cameraAt(float x, float y, float z)
+testing::AssertionResult isAt(const Camera& camera, float x, float y, float z)
 {
-    Camera camera;
-    camera.position = Vec3{x, y, z};
-    return camera;
+    const Vec3& p = camera.position;
+    return (p.x == x && p.y == y && p.z == z ? testing::AssertionSuccess() : testing::AssertionFailure())
+           << "eye at (" << p.x << ", " << p.y << ", " << p.z << ")";
 }
 
-CameraSide sideAt(float x, float y)
-{
-    return cameraAt(x, y, 0.0f).side();
-}
-
-void expectPositionIs(const Camera& camera, float x, float y, float z)
-{
-    EXPECT_EQ(camera.position.x, x);
-    EXPECT_EQ(camera.position.y, y);
-    EXPECT_EQ(camera.position.z, z);
-}
-
-class CameraArithmetic : public ::testing::Test {
+class CameraTest : public ::testing::Test {
 protected:
     DrivenClock clock{0};
 };
 
-TEST(CameraSideOf, DominantWholeUnitOffsetWithTiesToX)
+TEST(CameraSide, DominantWholeUnitOffsetWithTiesToX)
 {
-    EXPECT_EQ(sideAt(0.0f, 25.0f), CAMERA_SIDE_PLUS_Y);
-    EXPECT_EQ(sideAt(-3.0f, 1.0f), CAMERA_SIDE_MINUS_X);
-    EXPECT_EQ(sideAt(1.0f, -4.0f), CAMERA_SIDE_MINUS_Y);
-    EXPECT_EQ(sideAt(7.5f, 2.0f), CAMERA_SIDE_PLUS_X);
-    // Under one unit both truncate to 0: a tie, judged on the x sign alone.
-    EXPECT_EQ(sideAt(0.9f, -0.9f), CAMERA_SIDE_PLUS_X);
-    EXPECT_EQ(sideAt(-0.5f, 0.9f), CAMERA_SIDE_MINUS_X);
-    // Truncation, not rounding: 2.9 and -2.2 are both 2 whole units.
-    EXPECT_EQ(sideAt(2.9f, -2.2f), CAMERA_SIDE_PLUS_X);
-    EXPECT_EQ(sideAt(-1.9f, 2.0f), CAMERA_SIDE_PLUS_Y);
-    // On the vertical through the view point x is 0, which counts as +x.
-    EXPECT_EQ(cameraAt(0.0f, 0.0f, 5.0f).side(), CAMERA_SIDE_PLUS_X);
-    // The view point is subtracted first.
-    Camera shifted = cameraAt(10.0f, 0.0f, 0.0f);
-    shifted.view = Vec3{12.0f, 0.0f, 0.0f};
-    EXPECT_EQ(shifted.side(), CAMERA_SIDE_MINUS_X);
+    // Offsets truncate towards zero; a tie (both under one unit, say) goes by
+    // the x sign alone, and x = 0 counts as +x.
+    struct Case {
+        float x, y;
+        CameraSide side;
+    };
+    const Case cases[] = {
+        {0.0f, 25.0f, CAMERA_SIDE_PLUS_Y},  {-3.0f, 1.0f, CAMERA_SIDE_MINUS_X}, {1.0f, -4.0f, CAMERA_SIDE_MINUS_Y},
+        {7.5f, 2.0f, CAMERA_SIDE_PLUS_X},   {0.9f, -0.9f, CAMERA_SIDE_PLUS_X},  {-0.5f, 0.9f, CAMERA_SIDE_MINUS_X},
+        {2.9f, -2.2f, CAMERA_SIDE_PLUS_X},  {-1.9f, 2.0f, CAMERA_SIDE_PLUS_Y},  {0.0f, 0.0f, CAMERA_SIDE_PLUS_X},
+    };
+    for (const Case& k : cases) {
+        EXPECT_EQ((Camera{.position = {k.x, k.y, 5.0f}}.side()), k.side) << "offset (" << k.x << ", " << k.y << ")";
+    }
+    const Camera shifted{.position = {10.0f, 0.0f, 0.0f}, .view = {12.0f, 0.0f, 0.0f}};
+    EXPECT_EQ(shifted.side(), CAMERA_SIDE_MINUS_X) << "the view point is subtracted first";
 }
 
-TEST_F(CameraArithmetic, ForwardMoveThatWouldCrossTheViewPointIsRefusedWhole)
+TEST_F(CameraTest, ForwardMoveThatWouldCrossTheViewPointIsRefusedWhole)
 {
-    Camera camera;
-    clock.set(2000);  // 40 units at 0.02 per ms: past the view point to y < 0
-    camera.move(FORWARD);
-    expectPositionIs(camera, 0.0f, 25.0f, 10.0f);
-    EXPECT_EQ(camera.lastMoveTime, 2000) << "a refused move still restarts the timing";
+    Camera start;
+    clock.set(2000);  // 40 units: past the view point to y < 0
+    start.move(FORWARD);
+    EXPECT_TRUE(isAt(start, 0.0f, 25.0f, 10.0f));
+    EXPECT_EQ(start.lastMoveTime, 2000) << "a refused move still restarts the timing";
 
-    // The next move covers only the time since the refusal.
-    clock.set(2050);
-    camera.move(FORWARD);
-    const float distance = std::hypot(camera.position.y - 25.0f, camera.position.z - 10.0f);
-    EXPECT_NEAR(distance, 1.0f, 1e-4f);
-    EXPECT_EQ(camera.lastMoveTime, 2050);
-}
-
-TEST_F(CameraArithmetic, MovesPastTheViewPointOnlyWithAZeroXOffset)
-{
-    Camera straight = cameraAt(0.0f, 0.5f, 0.2f);
-    clock.set(40);  // 0.8 units
+    // Near the view point, on the +y side with x = 0 (a tie, so +x is watched),
+    // 0.8 units take the eye past it; 0.3 units off to the side they do not.
+    clock.set(40);
+    Camera straight{.position = {0.0f, 0.5f, 0.2f}};
     straight.move(FORWARD);
     EXPECT_EQ(straight.position.x, 0.0f);
     EXPECT_NEAR(straight.position.y, -0.2428f, 1e-3f);
     EXPECT_NEAR(straight.position.z, -0.0971f, 1e-3f);
-
-    Camera offset = cameraAt(0.3f, 0.5f, 0.2f);
+    Camera offset{.position = {0.3f, 0.5f, 0.2f}};
     offset.move(FORWARD);
-    expectPositionIs(offset, 0.3f, 0.5f, 0.2f);
-    EXPECT_EQ(offset.lastMoveTime, 40);
+    EXPECT_TRUE(isAt(offset, 0.3f, 0.5f, 0.2f));
 }
 
-TEST_F(CameraArithmetic, BackwardMovesAreNeverRefused)
+TEST_F(CameraTest, BackwardMovesAreNeverRefused)
 {
-    const Vec3 starts[] = {{0.0f, 25.0f, 10.0f}, {0.3f, 0.5f, 0.2f}, {-7.0f, -2.0f, 1.0f}, {0.0f, 0.0f, 5.0f}};
-    for (const Vec3& start : starts) {
+    for (const Vec3& s : {Vec3{0.0f, 25.0f, 10.0f}, Vec3{0.3f, 0.5f, 0.2f}, Vec3{-7.0f, -2.0f, 1.0f}, Vec3{0, 0, 5}}) {
         clock.set(0);
-        Camera camera = cameraAt(start.x, start.y, start.z);
-        const float before = std::hypot(start.x, start.y, start.z);
-        clock.set(1000000);  // 20000 units back
+        Camera camera{.position = s};
+        clock.set(1000000);  // 20000 units straight back along the line of sight
         camera.move(-FORWARD);
         const Vec3& p = camera.position;
-        EXPECT_NEAR(std::hypot(p.x, p.y, p.z), before + 20000.0f, 1.0f) << "from " << start.x << ", " << start.y;
-        // Straight back along the line of sight.
-        EXPECT_NEAR(p.x * start.y - p.y * start.x, 0.0f, 1.0f);
+        EXPECT_NEAR(std::hypot(p.x, p.y, p.z), std::hypot(s.x, s.y, s.z) + 20000.0f, 1.0f) << s.x << ", " << s.y;
+        EXPECT_NEAR(p.x * s.y - p.y * s.x, 0.0f, 1.0f);
     }
 }
 
-TEST_F(CameraArithmetic, RotationsFollowTheRightHandRule)
+TEST_F(CameraTest, RotationsFollowTheRightHandRule)
 {
     Camera pitched;
-    pitched.rotate(0.5f, Vec3{-1.0f, 0.0f, 0.0f});
+    pitched.rotate(0.5f, PITCH_AXIS);
     EXPECT_NEAR(pitched.position.x, 0.0f, 1e-5f);
     EXPECT_NEAR(pitched.position.y, 26.73f, 0.01f);
     EXPECT_NEAR(pitched.position.z, -3.21f, 0.01f) << "nothing keeps the eye above the surface";
@@ -121,62 +98,48 @@ TEST_F(CameraArithmetic, RotationsFollowTheRightHandRule)
     EXPECT_NEAR(yawed.position.y, 21.94f, 0.01f);
     EXPECT_EQ(yawed.position.z, 10.0f);
 
-    // A pitch that would carry y below the view point is refused.
     Camera overTheTop;
-    overTheTop.rotate(2.0f, Vec3{-1.0f, 0.0f, 0.0f});
-    expectPositionIs(overTheTop, 0.0f, 25.0f, 10.0f);
+    overTheTop.rotate(2.0f, PITCH_AXIS);
+    EXPECT_TRUE(isAt(overTheTop, 0.0f, 25.0f, 10.0f)) << "a pitch carrying y past the view point";
 }
 
-TEST_F(CameraArithmetic, UndefinedDirectionsLeaveTheEyeWhereItIs)
+TEST_F(CameraTest, UndefinedDirectionsAreRefused)
 {
-    // On the view point the line of sight has no length.
-    Camera onViewPoint = cameraAt(0.0f, 0.0f, 0.0f);
+    // On the view point the line of sight has no length: the candidate is NaN.
+    Camera onViewPoint{.position = {0.0f, 0.0f, 0.0f}};
     clock.set(300);
     onViewPoint.move(FORWARD);
-    expectPositionIs(onViewPoint, 0.0f, 0.0f, 0.0f);
+    EXPECT_TRUE(isAt(onViewPoint, 0.0f, 0.0f, 0.0f));
     EXPECT_EQ(onViewPoint.lastMoveTime, 300);
 
-    // On the vertical the pitch axis has no length and comes out NaN.
-    Camera onVertical = cameraAt(0.0f, 0.0f, 5.0f);
-    onVertical.rotate(0.3f, Vec3{NOT_A_NUMBER, NOT_A_NUMBER, NOT_A_NUMBER});
-    expectPositionIs(onVertical, 0.0f, 0.0f, 5.0f);
-    onVertical.rotate(0.3f, onVertical.up);
-    EXPECT_EQ(onVertical.position.x, 0.0f);
-    EXPECT_EQ(onVertical.position.y, 0.0f);
-    // Moving along the vertical still works.
-    onVertical.lastMoveTime = 300;
-    clock.set(340);
+    // On the vertical the pitch axis comes out NaN; moving along it still works.
+    Camera onVertical{.position = {0.0f, 0.0f, 5.0f}};
+    onVertical.rotate(0.3f, NAN_AXIS);
+    EXPECT_TRUE(isAt(onVertical, 0.0f, 0.0f, 5.0f));
+    onVertical.lastMoveTime = 260;
     onVertical.move(FORWARD);
     EXPECT_EQ(onVertical.position.x, 0.0f);
     EXPECT_NEAR(onVertical.position.z, 4.2f, 1e-5f);
 }
 
-TEST_F(CameraArithmetic, RandomTurnsAndMovesKeepTheEyeFinite)
+TEST_F(CameraTest, RandomTurnsAndMovesKeepTheEyeFinite)
 {
     std::mt19937 random(7u);
-    std::uniform_real_distribution<float> angleDistribution(-3.2f, 3.2f);
-    std::normal_distribution<float> axisDistribution(0.0f, 1.0f);
-    std::uniform_real_distribution<float> speedDistribution(-0.05f, 0.05f);
-    std::uniform_int_distribution<int32_t> elapsedDistribution(0, 2000);
-    std::uniform_int_distribution<int> choice(0, 9);
-
+    const auto uniform = [&random](float low, float high) { return std::uniform_real_distribution(low, high)(random); };
     for (int run = 0; run < 200; ++run) {
         clock.set(0);
         Camera camera;
         for (int op = 0; op < 300; ++op) {
-            const int kind = choice(random);
-            if (kind < 4) {
-                Vec3 axis{axisDistribution(random), axisDistribution(random), axisDistribution(random)};
-                const float length = std::hypot(axis.x, axis.y, axis.z);
-                axis = Vec3{axis.x / length, axis.y / length, axis.z / length};
-                camera.rotate(angleDistribution(random), axis);
-            } else if (kind == 4) {
-                camera.rotate(angleDistribution(random), Vec3{NOT_A_NUMBER, NOT_A_NUMBER, NOT_A_NUMBER});
-            } else if (kind == 5) {
-                camera.rotate(angleDistribution(random), camera.up);
+            const float kind = uniform(0.0f, 10.0f);
+            if (kind < 4.0f) {
+                const Vec3 a{uniform(-1.0f, 1.0f), uniform(-1.0f, 1.0f), uniform(-1.0f, 1.0f)};
+                const float length = std::hypot(a.x, a.y, a.z);
+                camera.rotate(uniform(-3.2f, 3.2f), Vec3{a.x / length, a.y / length, a.z / length});
+            } else if (kind < 6.0f) {
+                camera.rotate(uniform(-3.2f, 3.2f), kind < 5.0f ? NAN_AXIS : camera.up);
             } else {
-                clock.advance(elapsedDistribution(random));
-                camera.move(speedDistribution(random));
+                clock.advance(static_cast<int32_t>(uniform(0.0f, 2000.0f)));
+                camera.move(uniform(-0.05f, 0.05f));
             }
             const Vec3& p = camera.position;
             ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z))

@@ -1,171 +1,160 @@
-// Opening the program's window on a private Xvfb server and reading it back.
+// Opening the program's window on a private Xvfb server, reading it back, and
+// resetting the program between tests.
 #include "tests/support/gl_window.h"
 
-#include "app/shell.h"
+#include "camera/camera.h"
+#include "overlay/frame_rate_counter.h"
+#include "overlay/text_overlay.h"
+#include "render/frame.h"
 #include "render/scene.h"
 #include "tests/support/xvfb.h"
+#include "wave/field.h"
+#include "wave/source.h"
 
 #include <GL/freeglut.h>
+#include <GL/glu.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#ifdef MAREL_HAVE_XFIXES
-#include <X11/extensions/Xfixes.h>
-#endif
 
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
 
 namespace {
 
-// The X connection that freeglut and Mesa use, and the window's id. Requests
-// on one connection are handled in order, so a read after XSync sees every
-// earlier swap and warp.
-Display* testDisplay()
-{
-    return glXGetCurrentDisplay();
-}
-
-Window testWindow()
-{
-    return glXGetCurrentDrawable();
-}
-
-std::unique_ptr<XvfbServer> server;
-
-// One colour channel of an X pixel, scaled to 0..255 whatever the visual's masks.
-int channel(unsigned long pixel, unsigned long mask)
-{
-    if (mask == 0) {
-        return 0;
+// One server and one window for the whole binary: a start-up costs about 0.1 s.
+class GlWindowEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        server = std::make_unique<XvfbServer>(1280, 1024);
+        setenv("DISPLAY", server->display().c_str(), 1);
+        static char programName[] = "marel_tests";
+        static char* arguments[] = {programName, nullptr};
+        int argumentCount = 1;
+        glutInit(&argumentCount, arguments);
+        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+        glutInitWindowSize(TEST_WINDOW_SIZE, TEST_WINDOW_SIZE);
+        // Wholly on the screen, or XGetImage refuses it: unplaced, the toolkit puts it at (-1, -1).
+        glutInitWindowPosition(0, 0);
+        glutCreateWindow("Marel");
+        initScene();
+        // The toolkit's first reshape would come through its event loop, which the tests never run.
+        onReshape(TEST_WINDOW_SIZE, TEST_WINDOW_SIZE);
     }
-    while ((mask & 1) == 0) {
-        mask >>= 1;
-        pixel >>= 1;
+
+    void TearDown() override
+    {
+        // Close the connection first, or Xlib takes the lost server for a fatal error.
+        glutExit();
+        server.reset();
     }
-    return static_cast<int>((pixel & mask) * 255 / mask);
-}
+
+private:
+    std::unique_ptr<XvfbServer> server;
+};
 
 }  // namespace
 
-void GlWindowEnvironment::SetUp()
-{
-    server = std::make_unique<XvfbServer>(1280, 1024);
-    setenv("DISPLAY", server->display().c_str(), 1);
-
-    static char programName[] = "marel_tests";
-    static char* arguments[] = {programName, nullptr};
-    int argumentCount = 1;
-    glutInit(&argumentCount, arguments);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(WINDOW_WIDTH, WINDOW_HEIGHT);
-    const WindowPosition position = centredWindowPosition(WINDOW_WIDTH, WINDOW_HEIGHT, glutGet(GLUT_SCREEN_WIDTH),
-                                                          glutGet(GLUT_SCREEN_HEIGHT));
-    glutInitWindowPosition(position.x, position.y);
-    glutCreateWindow("Marel");
-    initScene();
-    // The toolkit's first reshape arrives through its event loop, which the
-    // tests never run.
-    onReshape(WINDOW_WIDTH, WINDOW_HEIGHT);
-}
-
-void GlWindowEnvironment::TearDown()
-{
-    // Close the connection before the server goes, or Xlib would treat the
-    // lost server as a fatal I/O error at exit.
-    glutExit();
-    server.reset();
-}
-
 Picture readWindow()
 {
-    Display* display = testDisplay();
+    // On the connection that freeglut and Mesa use requests are handled in
+    // order, so after XSync the read sees every earlier swap.
+    Display* display = glXGetCurrentDisplay();
     XSync(display, False);
-    XWindowAttributes attributes;
-    XGetWindowAttributes(display, testWindow(), &attributes);
-    XImage* image = XGetImage(display, testWindow(), 0, 0, static_cast<unsigned>(attributes.width),
-                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    XImage* image = XGetImage(display, glXGetCurrentDrawable(), 0, 0, TEST_WINDOW_SIZE, TEST_WINDOW_SIZE, AllPlanes,
+                              ZPixmap);
     if (image == nullptr) {
         throw std::runtime_error("XGetImage of the test window failed");
     }
-    Picture picture(attributes.width, attributes.height);
-    for (int y = 0; y < attributes.height; ++y) {
-        for (int x = 0; x < attributes.width; ++x) {
-            // X rows run downwards, GL rows upwards.
-            const unsigned long pixel = XGetPixel(image, x, attributes.height - 1 - y);
-            picture.at(x, y) = Rgb{channel(pixel, image->red_mask), channel(pixel, image->green_mask),
-                                   channel(pixel, image->blue_mask)};
+    Picture picture;
+    for (int y = 0; y < TEST_WINDOW_SIZE; ++y) {
+        for (int x = 0; x < TEST_WINDOW_SIZE; ++x) {
+            // X rows run downwards; Xvfb's depth-24 visual keeps red in the top byte.
+            const unsigned long p = XGetPixel(image, x, TEST_WINDOW_SIZE - 1 - y);
+            picture.rgb[static_cast<std::size_t>(y * TEST_WINDOW_SIZE + x)] =
+                Rgb{static_cast<int>(p >> 16 & 0xff), static_cast<int>(p >> 8 & 0xff), static_cast<int>(p & 0xff)};
         }
     }
     XDestroyImage(image);
     return picture;
 }
 
-Picture readBackBuffer()
+Matrix matrix(GLenum name)
 {
-    const int width = glutGet(GLUT_WINDOW_WIDTH);
-    const int height = glutGet(GLUT_WINDOW_HEIGHT);
-    std::vector<unsigned char> bytes(static_cast<size_t>(width * height * 3));
-    glFinish();
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bytes.data());
-    Picture picture(width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const unsigned char* p = &bytes[static_cast<size_t>((y * width + x) * 3)];
-            picture.at(x, y) = Rgb{p[0], p[1], p[2]};
-        }
-    }
-    return picture;
+    Matrix m;
+    glGetDoublev(name, m.data());
+    return m;
 }
 
-PointerPosition pointerInWindow()
+int integerState(GLenum name)
 {
-    Display* display = testDisplay();
-    XSync(display, False);
-    Window root;
-    Window child;
-    int rootX;
-    int rootY;
-    int windowX;
-    int windowY;
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
+Point pointerInWindow()
+{
+    Window root, child;
+    int rootX, rootY, x, y;
     unsigned int buttons;
-    XQueryPointer(display, testWindow(), &root, &child, &rootX, &rootY, &windowX, &windowY, &buttons);
-    return PointerPosition{windowX, windowY};
+    XQueryPointer(glXGetCurrentDisplay(), glXGetCurrentDrawable(), &root, &child, &rootX, &rootY, &x, &y, &buttons);
+    return Point{x, y};
 }
 
 void warpPointerInWindow(int x, int y)
 {
-    XWarpPointer(testDisplay(), None, testWindow(), 0, 0, 0, 0, x, y);
-    XSync(testDisplay(), False);
+    XWarpPointer(glXGetCurrentDisplay(), None, glXGetCurrentDrawable(), 0, 0, 0, 0, x, y);
+    XSync(glXGetCurrentDisplay(), False);
 }
 
-void warpPointerOnScreen(int x, int y)
+void resetProgramState()
 {
-    Display* display = testDisplay();
-    XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, x, y);
-    XSync(display, False);
+    renderCounter = 0;
+    camera = Camera{};
+    camera.redisplay = onDisplay;
+    clearHeights();
+    clearVelocities();
+    computeNormals();
+    restartSourceForTesting();
+    frameRateCounter = FrameRateCounter{};
+    textOverlay.clear();
+    textOverlay.seekp(0);
+    textOverlay.x = textOverlay.y = 0;
+    textOverlay.setColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glEnable(GL_LIGHTING);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    onReshape(TEST_WINDOW_SIZE, TEST_WINDOW_SIZE);
 }
 
-int visibleCursorPixels()
+void drawFrames(int frames)
 {
-#ifdef MAREL_HAVE_XFIXES
-    Display* display = testDisplay();
-    XSync(display, False);
-    XFixesCursorImage* cursor = XFixesGetCursorImage(display);
-    if (cursor == nullptr) {
-        return -1;
+    for (int call = 0; call < frames * 30; ++call) {
+        onDisplay();
     }
-    int visible = 0;
-    for (int i = 0; i < cursor->width * cursor->height; ++i) {
-        // ARGB, alpha in the top byte.
-        visible += (cursor->pixels[i] >> 24) != 0 ? 1 : 0;
-    }
-    XFree(cursor);
-    return visible;
-#else
-    return -1;
-#endif
+}
+
+Point projectFromStart(double x, double y, double z)
+{
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    gluLookAt(0.0, 25.0, 10.0, 0.0, 0.0, 0.0, 0.0, 0.0, 1.0);
+    const Matrix modelview = matrix(GL_MODELVIEW_MATRIX);
+    glPopMatrix();
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble wx, wy, wz;
+    gluProject(x, y, z, modelview.data(), matrix(GL_PROJECTION_MATRIX).data(), viewport, &wx, &wy, &wz);
+    return Point{static_cast<int>(std::floor(wx)), static_cast<int>(std::floor(wy))};
+}
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new GlWindowEnvironment);
+    return RUN_ALL_TESTS();
 }

@@ -1,76 +1,76 @@
-// A real GL context for tests: a private Xvfb server, freeglut opened on it,
-// the program's 500 x 500 window with the scene set up, and ways to read back
-// what the window shows and where the pointer is.
+// A real GL context for tests: the program's window and scene, opened with
+// freeglut on a private Xvfb server by this library's main; read-backs of its
+// pixels, GL state and the real pointer; a fixture that resets the program.
 #pragma once
+
+#include "tests/support/driven_clock.h"
 
 #include <gtest/gtest.h>
 
+#include <GL/gl.h>
+
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <vector>
 
+constexpr int TEST_WINDOW_SIZE = 500;  // pixels, as the program opens it
+
 struct Rgb {
-    int r = 0;
-    int g = 0;
-    int b = 0;
+    int r = 0, g = 0, b = 0;
+    int level() const { return (r + g + b) / 3; }
 };
 
-// Pixels of the window, 8 bits per channel, origin at the lower left as in GL
-// window coordinates.
-class Picture {
-public:
-    Picture(int width, int height) : width_(width), height_(height), rgb_(static_cast<size_t>(width * height)) {}
+// The window's pixels, 8 bits a channel, origin at the lower left as in GL.
+struct Picture {
+    std::vector<Rgb> rgb = std::vector<Rgb>(TEST_WINDOW_SIZE * TEST_WINDOW_SIZE);
 
-    int width() const { return width_; }
-    int height() const { return height_; }
-    Rgb& at(int x, int y) { return rgb_[static_cast<size_t>(y * width_ + x)]; }
-    const Rgb& at(int x, int y) const { return rgb_[static_cast<size_t>(y * width_ + x)]; }
+    const Rgb& at(int x, int y) const { return rgb[static_cast<std::size_t>(y * TEST_WINDOW_SIZE + x)]; }
 
-    // Pixels in [x0, x1) x [y0, y1), clipped to the picture, for which `test` holds.
+    // Pixels for which `test` holds in [x0, x1) x [y0, y1), clipped to the window.
     template <typename Test>
-    int count(int x0, int y0, int x1, int y1, Test test) const
+    int count(Test test, int x0 = 0, int y0 = 0, int x1 = TEST_WINDOW_SIZE, int y1 = TEST_WINDOW_SIZE) const
     {
         int n = 0;
-        for (int y = std::max(y0, 0); y < std::min(y1, height_); ++y) {
-            for (int x = std::max(x0, 0); x < std::min(x1, width_); ++x) {
+        for (int y = std::max(y0, 0); y < std::min(y1, TEST_WINDOW_SIZE); ++y) {
+            for (int x = std::max(x0, 0); x < std::min(x1, TEST_WINDOW_SIZE); ++x) {
                 n += test(at(x, y)) ? 1 : 0;
             }
         }
         return n;
     }
-
-private:
-    int width_;
-    int height_;
-    std::vector<Rgb> rgb_;
 };
 
-constexpr int TEST_WINDOW_SIZE = 500;  // pixels, as the program opens it
-
-// Starts the server, initialises freeglut on it exactly as the program does,
-// opens the window and runs initScene(); closes all of it after the last test.
-class GlWindowEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override;
-    void TearDown() override;
-};
-
-// What the X server shows in the window now. After glutSwapBuffers this is
-// the frame just drawn: Mesa's software path copies each swapped frame into
-// the window, while reading GL_FRONT back gives stale content.
+// What the X server shows in the window: after a swap, the frame just drawn
+// (reading GL_FRONT back gives stale content on Mesa's software path).
 Picture readWindow();
 
-// The back buffer, for drawing that the test finishes without a swap.
-Picture readBackBuffer();
+using Matrix = std::array<GLdouble, 16>;  // column-major
+Matrix matrix(GLenum name);
+int integerState(GLenum name);
 
-struct PointerPosition {
+struct Point {
     int x;
     int y;
 };
 // The real pointer in window pixels, origin top left, as freeglut reports it.
-PointerPosition pointerInWindow();
+Point pointerInWindow();
 void warpPointerInWindow(int x, int y);
-void warpPointerOnScreen(int x, int y);
 
-// Pixels of the cursor that the server shows at the pointer now that are not
-// fully transparent, or -1 when the server cannot tell (no XFixes).
-int visibleCursorPixels();
+// The program's globals and the GL state tests touch as at start, so that no
+// test depends on another's order.
+void resetProgramState();
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override { resetProgramState(); }
+    void TearDown() override { resetProgramState(); }
+
+    DrivenClock clock{0};  // stands still unless moved: the source row stays at sin(0) = 0
+};
+
+// Calls onDisplay() until it has drawn `frames` frames.
+void drawFrames(int frames);
+
+// Where a world point lands in GL window pixels, seen from the camera's start.
+Point projectFromStart(double x, double y, double z);
