@@ -10,6 +10,7 @@
 # reports, valgrind's error status) are made by the caller through the
 # environment and F.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 
 stderr_file="$(mktemp)"
 while [ $# -gt 0 ]; do
@@ -22,35 +23,24 @@ done
 [ $# -gt 0 ] || { echo "no command given" >&2; exit 2; }
 
 workdir="$(mktemp -d)"
-xvfb_pid=""
+MAREL_XVFB_PID=""
 program_pid=""
 cleanup() {
     [ -n "$program_pid" ] && kill -9 "$program_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    [ -n "$MAREL_XVFB_PID" ] && kill "$MAREL_XVFB_PID" 2>/dev/null || true
     rm -rf "$workdir"
 }
 trap cleanup EXIT
 
 fail() { echo "checked-run: FAIL: $*" >&2; exit 1; }
 
-# A private server; it prints its display number once it is ready.
-exec 3< <(env -u LD_PRELOAD Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null & echo "pid $!"; wait)
-read -r -t 20 _ xvfb_pid <&3 || fail "Xvfb did not start"
-read -r -t 20 display_number <&3 || fail "Xvfb gave no display"
-export DISPLAY=":$display_number"
+marel_start_xvfb || fail "Xvfb did not start"
 
 "$@" >"$workdir/stdout" 2>"$stderr_file" &
 program_pid=$!
 
 # Under valgrind start-up takes many seconds: wait generously.
-window=""
-for _ in $(seq 1 240); do
-    window="$(env -u LD_PRELOAD xdotool search --onlyvisible --name '^Marel$' 2>/dev/null | head -1 || true)"
-    [ -n "$window" ] && break
-    kill -0 "$program_pid" 2>/dev/null || fail "program ended before its window appeared"
-    sleep 0.5
-done
-[ -n "$window" ] || fail "no window titled Marel"
+window="$(marel_wait_window "$program_pid" 120)" || fail "no window titled Marel (or the program ended first)"
 
 # A frame has been drawn once the window is no longer all black.
 drawn=""

@@ -23,22 +23,22 @@ ctest --test-dir "$MAREL_BUILD" --output-on-failure --timeout 300 -LE soak
 section "AddressSanitizer and UndefinedBehaviorSanitizer build"
 marel_build "$ASAN_BUILD" -DMAREL_WERROR=ON -DMAREL_SANITIZE=ON -DMAREL_BENCHMARKS=OFF
 
+# Exit status 1 is Escape's; the sanitizers report with 86 so the two cannot be
+# confused. These reach only the sanitized tests and program: ctest, Xvfb and
+# xdotool are not instrumented and ignore them.
+export ASAN_OPTIONS=exitcode=86
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+export LSAN_OPTIONS="suppressions=$MAREL_ROOT/tests/sanitize/lsan.supp:print_suppressions=0"
+
 section "Unit and GL tests under the sanitizers"
-ASAN_OPTIONS=exitcode=86 \
-UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-LSAN_OPTIONS="suppressions=$MAREL_ROOT/tests/sanitize/lsan.supp:print_suppressions=0" \
 ctest --test-dir "$ASAN_BUILD" --output-on-failure --timeout 300 -L 'core|gl'
 
 section "The program under the sanitizers: start, frames, input, Escape"
-# Exit status 1 is Escape's; the sanitizers report with 86 so the two cannot be
-# confused. Mesa's driver is preloaded so that its own small allocations can be
-# told apart (and suppressed) by name.
+# Mesa's driver is preloaded so that its own small allocations can be told
+# apart (and suppressed) by name.
 asan_runtime="$(g++ -print-file-name=libasan.so)"
 swrast_driver="$(find /usr/lib -name swrast_dri.so -path '*dri*' | head -1)"
-ASAN_OPTIONS=exitcode=86 \
-UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-LSAN_OPTIONS="suppressions=$MAREL_ROOT/tests/sanitize/lsan.supp:print_suppressions=0" \
-    "$MAREL_ROOT/scripts/checked-run.sh" --stderr-file "$logs/asan.err" -- \
+"$MAREL_ROOT/scripts/checked-run.sh" --stderr-file "$logs/asan.err" -- \
     env LD_PRELOAD="$asan_runtime $swrast_driver" "$ASAN_BUILD/marel"
 if grep -E 'AddressSanitizer|LeakSanitizer|runtime error' "$logs/asan.err"; then
     echo "sanitizer reports in the program run" >&2
@@ -49,6 +49,8 @@ if [ -s "$logs/asan.err" ]; then
     cat "$logs/asan.err" >&2
     exit 1
 fi
+
+unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
 
 section "The program under valgrind memcheck: start, frames, input, Escape"
 "$MAREL_ROOT/scripts/checked-run.sh" --stderr-file "$logs/valgrind.err" -- \
