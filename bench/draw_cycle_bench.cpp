@@ -8,14 +8,12 @@
 #include "camera/camera.h"
 #include "common/grid.h"
 #include "render/frame.h"
-#include "render/scene.h"
-#include "tests/support/xvfb.h"
+#include "tests/support/open_window.h"
 #include "wave/field.h"
 
 #include <GL/freeglut.h>
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <utility>
@@ -60,18 +58,8 @@ std::unique_ptr<XvfbServer> server;
 
 void openWindow()
 {
-    server = std::make_unique<XvfbServer>();
-    setenv("DISPLAY", server->display().c_str(), 1);
-    int argc = 1;
-    char name[] = "draw_cycle_bench";
-    char* argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(500, 500);
-    glutCreateWindow("Marel");
-    initScene();
+    server = openProgramWindow();
     glutDisplayFunc([] {});  // frames are drawn by the benchmarks, not on expose
-    onReshape(500, 500);
     // Let the window be mapped before anything is timed.
     for (int i = 0; i < 10; ++i) {
         glutMainLoopEvent();

@@ -1,75 +1,33 @@
 // Start-up time of the real program: from the fork of its process to the
 // first swapped frame seen in its window, on a private Xvfb server. Each
 // iteration starts the program afresh and ends it with a signal.
+#include "tests/support/window_pixels.h"
 #include "tests/support/xvfb.h"
 
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
+#include <vector>
 #include <unistd.h>
 
 namespace {
 
 std::unique_ptr<XvfbServer> server;
 
-Window findWindow(Display* display, Window parent, const char* title)
-{
-    Window root = 0;
-    Window parentOut = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (XQueryTree(display, parent, &root, &parentOut, &children, &count) == 0) {
-        return 0;
-    }
-    Window found = 0;
-    for (unsigned int i = 0; i < count && found == 0; ++i) {
-        char* name = nullptr;
-        if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
-            if (std::strcmp(name, title) == 0) {
-                found = children[i];
-            }
-            XFree(name);
-        }
-        if (found == 0) {
-            found = findWindow(display, children[i], title);
-        }
-    }
-    if (children != nullptr) {
-        XFree(children);
-    }
-    return found;
-}
-
-// Whether any pixel of the window is not black: the first frame has been swapped.
+// Whether the window shows any pixel that is not black: its first frame has been swapped.
 bool showsFrame(Display* display, Window window)
 {
-    XWindowAttributes attributes;
-    if (XGetWindowAttributes(display, window, &attributes) == 0 || attributes.map_state != IsViewable) {
-        return false;
-    }
-    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
-                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
-    if (image == nullptr) {
-        return false;
-    }
-    bool lit = false;
-    for (int y = 0; y < attributes.height && !lit; y += 2) {
-        for (int x = 0; x < attributes.width && !lit; x += 2) {
-            lit = (XGetPixel(image, x, y) & 0xffffffu) != 0;
-        }
-    }
-    XDestroyImage(image);
-    return lit;
+    const WindowPixels picture = readWindowPixels(display, window);
+    return picture.count(Box{0, 0, picture.width, picture.height},
+                         [](const Rgb& c) { return c.r != 0 || c.g != 0 || c.b != 0; }) > 0;
 }
 
 int ignoreXErrors(Display*, XErrorEvent*)
@@ -95,8 +53,8 @@ void BM_StartToFirstFrame(benchmark::State& state)
         }
         bool seen = false;
         while (!seen && std::chrono::steady_clock::now() - start < std::chrono::seconds(20)) {
-            const Window window = findWindow(display, DefaultRootWindow(display), "Marel");
-            seen = window != 0 && showsFrame(display, window);
+            const std::vector<unsigned long> windows = windowsTitled(display, "Marel");
+            seen = !windows.empty() && showsFrame(display, windows.front());
             if (!seen) {
                 std::this_thread::sleep_for(std::chrono::microseconds(500));
             }

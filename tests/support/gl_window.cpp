@@ -7,7 +7,6 @@
 #include "overlay/text_overlay.h"
 #include "render/frame.h"
 #include "render/scene.h"
-#include "tests/support/xvfb.h"
 #include "wave/field.h"
 #include "wave/source.h"
 
@@ -15,10 +14,8 @@
 #include <GL/glu.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 
@@ -27,23 +24,7 @@ namespace {
 // One server and one window for the whole binary: a start-up costs about 0.1 s.
 class GlWindowEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override
-    {
-        server = std::make_unique<XvfbServer>(1280, 1024);
-        setenv("DISPLAY", server->display().c_str(), 1);
-        static char programName[] = "marel_tests";
-        static char* arguments[] = {programName, nullptr};
-        int argumentCount = 1;
-        glutInit(&argumentCount, arguments);
-        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-        glutInitWindowSize(TEST_WINDOW_SIZE, TEST_WINDOW_SIZE);
-        // Wholly on the screen, or XGetImage refuses it: unplaced, the toolkit puts it at (-1, -1).
-        glutInitWindowPosition(0, 0);
-        glutCreateWindow("Marel");
-        initScene();
-        // The toolkit's first reshape would come through its event loop, which the tests never run.
-        onReshape(TEST_WINDOW_SIZE, TEST_WINDOW_SIZE);
-    }
+    void SetUp() override { server = openProgramWindow(); }
 
     void TearDown() override
     {
@@ -64,21 +45,10 @@ Picture readWindow()
     // order, so after XSync the read sees every earlier swap.
     Display* display = glXGetCurrentDisplay();
     XSync(display, False);
-    XImage* image = XGetImage(display, glXGetCurrentDrawable(), 0, 0, TEST_WINDOW_SIZE, TEST_WINDOW_SIZE, AllPlanes,
-                              ZPixmap);
-    if (image == nullptr) {
-        throw std::runtime_error("XGetImage of the test window failed");
+    Picture picture{readWindowPixels(display, glXGetCurrentDrawable())};
+    if (picture.rows.width != TEST_WINDOW_SIZE || picture.rows.height != TEST_WINDOW_SIZE) {
+        throw std::runtime_error("the test window could not be read at 500 x 500");
     }
-    Picture picture;
-    for (int y = 0; y < TEST_WINDOW_SIZE; ++y) {
-        for (int x = 0; x < TEST_WINDOW_SIZE; ++x) {
-            // X rows run downwards; Xvfb's depth-24 visual keeps red in the top byte.
-            const unsigned long p = XGetPixel(image, x, TEST_WINDOW_SIZE - 1 - y);
-            picture.rgb[static_cast<std::size_t>(y * TEST_WINDOW_SIZE + x)] =
-                Rgb{static_cast<int>(p >> 16 & 0xff), static_cast<int>(p >> 8 & 0xff), static_cast<int>(p & 0xff)};
-        }
-    }
-    XDestroyImage(image);
     return picture;
 }
 

@@ -4,40 +4,25 @@
 #pragma once
 
 #include "tests/support/driven_clock.h"
+#include "tests/support/open_window.h"
+#include "tests/support/window_pixels.h"
 
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
-#include <algorithm>
 #include <array>
-#include <cstddef>
-#include <vector>
 
-constexpr int TEST_WINDOW_SIZE = 500;  // pixels, as the program opens it
-
-struct Rgb {
-    int r = 0, g = 0, b = 0;
-    int level() const { return (r + g + b) / 3; }
-};
-
-// The window's pixels, 8 bits a channel, origin at the lower left as in GL.
+// The window's pixels with GL's origin at the lower left.
 struct Picture {
-    std::vector<Rgb> rgb = std::vector<Rgb>(TEST_WINDOW_SIZE * TEST_WINDOW_SIZE);
+    WindowPixels rows;  // as X reads them, from the top
 
-    const Rgb& at(int x, int y) const { return rgb[static_cast<std::size_t>(y * TEST_WINDOW_SIZE + x)]; }
-
+    const Rgb& at(int x, int y) const { return rows.at(x, rows.height - 1 - y); }
     // Pixels for which `test` holds in [x0, x1) x [y0, y1), clipped to the window.
     template <typename Test>
     int count(Test test, int x0 = 0, int y0 = 0, int x1 = TEST_WINDOW_SIZE, int y1 = TEST_WINDOW_SIZE) const
     {
-        int n = 0;
-        for (int y = std::max(y0, 0); y < std::min(y1, TEST_WINDOW_SIZE); ++y) {
-            for (int x = std::max(x0, 0); x < std::min(x1, TEST_WINDOW_SIZE); ++x) {
-                n += test(at(x, y)) ? 1 : 0;
-            }
-        }
-        return n;
+        return rows.count(Box{x0, rows.height - y1, x1, rows.height - y0}, test);
     }
 };
 
@@ -49,10 +34,6 @@ using Matrix = std::array<GLdouble, 16>;  // column-major
 Matrix matrix(GLenum name);
 int integerState(GLenum name);
 
-struct Point {
-    int x;
-    int y;
-};
 // The real pointer in window pixels, origin top left, as freeglut reports it.
 Point pointerInWindow();
 void warpPointerInWindow(int x, int y);

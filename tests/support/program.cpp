@@ -7,7 +7,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
@@ -17,7 +16,6 @@
 #include <unistd.h>
 
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/Xfixes.h>
 
@@ -165,25 +163,7 @@ int MarelProgram::waitForWindow()
     Display* d = asDisplay(display_);
     const auto deadline = std::chrono::steady_clock::now() + 15s;
     while (std::chrono::steady_clock::now() < deadline && running()) {
-        std::vector<Window> found;
-        Window root = 0;
-        Window parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count) != 0 && children != nullptr) {
-            for (unsigned int i = 0; i < count; ++i) {
-                XWindowAttributes attributes;
-                char* name = nullptr;
-                if (XGetWindowAttributes(d, children[i], &attributes) != 0 && attributes.map_state == IsViewable &&
-                    XFetchName(d, children[i], &name) != 0 && name != nullptr) {
-                    if (std::strcmp(name, "Marel") == 0) {
-                        found.push_back(children[i]);
-                    }
-                    XFree(name);
-                }
-            }
-            XFree(children);
-        }
+        const std::vector<unsigned long> found = windowsTitled(d, "Marel");
         if (!found.empty()) {
             window_ = found.front();
             return static_cast<int>(found.size());
@@ -234,29 +214,7 @@ bool MarelProgram::cursorInvisible()
 
 Screenshot MarelProgram::screenshot()
 {
-    Display* d = asDisplay(display_);
-    Screenshot shot;
-    XWindowAttributes attributes;
-    XImage* image = nullptr;
-    if (XGetWindowAttributes(d, window_, &attributes) != 0) {
-        image = XGetImage(d, window_, 0, 0, static_cast<unsigned int>(attributes.width),
-                          static_cast<unsigned int>(attributes.height), AllPlanes, ZPixmap);
-    }
-    if (image == nullptr) {
-        return shot;
-    }
-    shot.width = attributes.width;
-    shot.height = attributes.height;
-    for (int y = 0; y < shot.height; ++y) {
-        for (int x = 0; x < shot.width; ++x) {
-            // The server's 24-bit visual holds 0xRRGGBB.
-            const unsigned long p = XGetPixel(image, x, y);
-            shot.pixels.push_back(Rgb{static_cast<int>(p >> 16 & 0xffu), static_cast<int>(p >> 8 & 0xffu),
-                                      static_cast<int>(p & 0xffu)});
-        }
-    }
-    XDestroyImage(image);
-    return shot;
+    return Screenshot{readWindowPixels(display_, window_)};
 }
 
 int MarelProgram::xdotool(const std::vector<std::string>& arguments)

@@ -2,33 +2,17 @@
 // real input through xdotool, the window read back through Xlib.
 #pragma once
 
+#include "tests/support/window_pixels.h"
 #include "tests/support/xvfb.h"
 
 #include <algorithm>
 #include <chrono>
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include <sys/types.h>
-
-struct Rgb {
-    int r, g, b;
-};
-
-struct Point {
-    int x, y;
-    bool operator==(const Point& other) const { return x == other.x && y == other.y; }
-};
-inline std::ostream& operator<<(std::ostream& out, const Point& p) { return out << '(' << p.x << ", " << p.y << ')'; }
-
-// Window pixels; right and bottom exclusive.
-struct Box {
-    int left, top, right, bottom;
-    bool empty() const { return right <= left || bottom <= top; }
-};
 
 // The lit surface is grey to white (never darker than its ambient term, about
 // 90 of 255), the axes pure red, green and blue, the frame-rate figure white.
@@ -43,43 +27,10 @@ inline bool isGreen(Rgb c) { return c.g >= 150 && c.r <= 80 && c.b <= 80; }
 inline bool isBlue(Rgb c) { return c.b >= 150 && c.r <= 80 && c.g <= 80; }
 
 // A window's picture, rows from the top; empty when it could not be taken.
-struct Screenshot {
-    int width = 0, height = 0;
-    std::vector<Rgb> pixels;
-
-    Rgb at(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
+struct Screenshot : WindowPixels {
     Box scene() const { return Box{0, 0, width, height - 40}; }  // all above the frame-rate figure
-    // The pixels of `box` for which `test` holds: how many, and the smallest box holding them.
-    template <typename Test>
-    int count(Box box, Test test) const
-    {
-        int n = 0;
-        forEach(box, [&](int, int, Rgb c) { n += test(c) ? 1 : 0; });
-        return n;
-    }
-    template <typename Test>
-    Box bounds(Box box, Test test) const
-    {
-        Box b{width, height, 0, 0};
-        forEach(box, [&](int x, int y, Rgb c) {
-            if (test(c)) {
-                b = Box{std::min(b.left, x), std::min(b.top, y), std::max(b.right, x + 1), std::max(b.bottom, y + 1)};
-            }
-        });
-        return b;
-    }
     // Pixels of `box` that differ from `other`'s by more than 8 in some channel.
     int differences(const Screenshot& other, Box box) const;
-
-    template <typename Visit>
-    void forEach(Box box, Visit visit) const
-    {
-        for (int y = std::max(box.top, 0); y < std::min(box.bottom, height); ++y) {
-            for (int x = std::max(box.left, 0); x < std::min(box.right, width); ++x) {
-                visit(x, y, at(x, y));
-            }
-        }
-    }
 };
 
 // The whole file; empty when it cannot be read.

@@ -1,0 +1,68 @@
+// An X window's pixels read back into memory, and windows found by title.
+// Xlib stays out of this header, so that its macros stay out of the tests.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <ostream>
+#include <vector>
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+    int level() const { return (r + g + b) / 3; }
+};
+
+struct Point {
+    int x, y;
+    bool operator==(const Point& other) const { return x == other.x && y == other.y; }
+};
+inline std::ostream& operator<<(std::ostream& out, const Point& p) { return out << '(' << p.x << ", " << p.y << ')'; }
+
+// Window pixels; right and bottom exclusive.
+struct Box {
+    int left, top, right, bottom;
+    bool empty() const { return right <= left || bottom <= top; }
+};
+
+// A window's pixels, 8 bits a channel, rows from the top; empty when they could not be read.
+struct WindowPixels {
+    int width = 0, height = 0;
+    std::vector<Rgb> pixels;
+
+    const Rgb& at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+    // The pixels of `box` for which `test` holds: how many, and the smallest box holding them.
+    template <typename Test>
+    int count(Box box, Test test) const
+    {
+        int n = 0;
+        forEach(box, [&](int, int, const Rgb& c) { n += test(c) ? 1 : 0; });
+        return n;
+    }
+    template <typename Test>
+    Box bounds(Box box, Test test) const
+    {
+        Box b{width, height, 0, 0};
+        forEach(box, [&](int x, int y, const Rgb& c) {
+            if (test(c)) {
+                b = Box{std::min(b.left, x), std::min(b.top, y), std::max(b.right, x + 1), std::max(b.bottom, y + 1)};
+            }
+        });
+        return b;
+    }
+    // Visits the pixels of `box`, clipped to the window.
+    template <typename Visit>
+    void forEach(Box box, Visit visit) const
+    {
+        for (int y = std::max(box.top, 0); y < std::min(box.bottom, height); ++y) {
+            for (int x = std::max(box.left, 0); x < std::min(box.right, width); ++x) {
+                visit(x, y, at(x, y));
+            }
+        }
+    }
+};
+
+// `display` is an open Display*. Empty unless the window is viewable and
+// wholly on the screen; X errors go to the caller's handler.
+WindowPixels readWindowPixels(void* display, unsigned long window);
+// The viewable top-level windows titled exactly `title`.
+std::vector<unsigned long> windowsTitled(void* display, const char* title);
