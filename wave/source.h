@@ -13,8 +13,10 @@ constexpr double SOURCE_PHASE_PER_MILLI = 0.01;  // sine phase, radians per mill
 extern int32_t sourceStartTime;
 
 // Drive row 0 with sin(t) for t < pi (about 314 ms of wall-clock time from the
-// first step), then hold it at 0; force the barrier cells' heights to 0.
+// first step), then hold it at 0 for the rest of the run, however long; force
+// the barrier cells' heights to 0.
 void applySource();
 
-// Test hook: forget the start time, so the next applySource() takes it again.
+// Test hook: forget the start time and the pulse's end, so the next
+// applySource() starts the pulse again.
 void restartSourceForTesting();

@@ -225,4 +225,43 @@ TEST_F(Wave, SourcePhaseSurvivesTheClockWrap)
     EXPECT_TRUE(sourceRowIs(0.0f));
 }
 
+TEST_F(Wave, PulseNeverReturnsHoweverLongTheRun)
+{
+    // Offsets from the first step, in ms: past 2^31 the wrap-safe difference
+    // reads negative, at 2^32 the readings repeat the pulse's own.
+    constexpr int64_t HALF = int64_t{1} << 31;
+    constexpr int64_t FULL = int64_t{1} << 32;
+    const int64_t offsets[] = {HALF - 1, HALF, HALF + 1, HALF + 100, FULL - 1, FULL, FULL + 1, FULL + 100,
+                               FULL + HALF + 1, 3 * FULL + 200};
+    const auto reading = [](int32_t start, int64_t offset) {
+        return static_cast<int32_t>(static_cast<uint32_t>(start) + static_cast<uint32_t>(offset));
+    };
+    for (const int32_t start : {0, 5000, INT32_TOP - 100, std::numeric_limits<int32_t>::min() + 7}) {
+        SCOPED_TRACE(testing::Message() << "first step at " << start);
+        reset();
+        clock.set(start);
+        stepWaves();
+        clock.set(reading(start, 100));
+        stepWaves();
+        ASSERT_TRUE(sourceRowIs(static_cast<float>(std::sin(1.0))));
+        clock.set(reading(start, 400));
+        stepWaves();
+        for (const int64_t offset : offsets) {
+            clock.set(reading(start, offset));
+            stepWaves();
+            ASSERT_TRUE(sourceRowIs(0.0f)) << offset << " ms after the first step";
+        }
+    }
+    // A run whose steps stall from the pulse until past 2^31 ms still ends it.
+    reset();
+    clock.set(INT32_TOP - 100);
+    stepWaves();
+    clock.set(reading(INT32_TOP - 100, HALF + 50));
+    stepWaves();
+    EXPECT_TRUE(sourceRowIs(0.0f));
+    clock.set(reading(INT32_TOP - 100, FULL + 50));
+    stepWaves();
+    EXPECT_TRUE(sourceRowIs(0.0f));
+}
+
 }  // namespace
