@@ -2,10 +2,12 @@
 find_package(X11 REQUIRED)
 set(MAREL_BENCH_SUPPORT ${PROJECT_SOURCE_DIR}/tests/support)
 
-add_executable(draw_cycle_bench draw_cycle_bench.cpp ${MAREL_BENCH_SUPPORT}/xvfb.cpp ${MAREL_BENCH_SUPPORT}/open_window.cpp)
+add_executable(draw_cycle_bench draw_cycle_bench.cpp ${MAREL_BENCH_SUPPORT}/process.cpp ${MAREL_BENCH_SUPPORT}/xvfb.cpp
+               ${MAREL_BENCH_SUPPORT}/open_window.cpp)
 target_link_libraries(draw_cycle_bench PRIVATE marel_gl benchmark::benchmark)
 
-add_executable(startup_bench startup_bench.cpp ${MAREL_BENCH_SUPPORT}/xvfb.cpp ${MAREL_BENCH_SUPPORT}/window_pixels.cpp)
+add_executable(startup_bench startup_bench.cpp ${MAREL_BENCH_SUPPORT}/process.cpp ${MAREL_BENCH_SUPPORT}/xvfb.cpp
+               ${MAREL_BENCH_SUPPORT}/window_pixels.cpp)
 target_link_libraries(startup_bench PRIVATE marel_options X11::X11 benchmark::benchmark)
 target_compile_definitions(startup_bench PRIVATE MAREL_PROGRAM="$<TARGET_FILE:marel>")
 add_dependencies(startup_bench marel)

@@ -1,6 +1,7 @@
 // Start-up time of the real program: from the fork of its process to the
 // first swapped frame seen in its window, on a private Xvfb server. Each
 // iteration starts the program afresh and ends it with a signal.
+#include "tests/support/process.h"
 #include "tests/support/window_pixels.h"
 #include "tests/support/xvfb.h"
 
@@ -9,14 +10,10 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
 #include <vector>
-#include <unistd.h>
 
 namespace {
 
@@ -45,12 +42,7 @@ void BM_StartToFirstFrame(benchmark::State& state)
     XSetErrorHandler(ignoreXErrors);
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        const pid_t pid = fork();
-        if (pid == 0) {
-            setenv("DISPLAY", server->display().c_str(), 1);
-            execl(MAREL_PROGRAM, "marel", static_cast<char*>(nullptr));
-            _exit(127);
-        }
+        const pid_t pid = launch(Launch{.argv = {MAREL_PROGRAM}, .display = server->display()});
         bool seen = false;
         while (!seen && std::chrono::steady_clock::now() - start < std::chrono::seconds(20)) {
             const std::vector<unsigned long> windows = windowsTitled(display, "Marel");
@@ -60,8 +52,7 @@ void BM_StartToFirstFrame(benchmark::State& state)
             }
         }
         const auto end = std::chrono::steady_clock::now();
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
+        stop(pid, SIGTERM);
         if (!seen) {
             state.SkipWithError("no frame within 20 s");
             break;

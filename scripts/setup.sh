@@ -14,6 +14,7 @@ MAREL_PACKAGES=(
     libx11-dev libxi-dev libxfixes-dev      # Xlib, XInput 2, XFixes: tests that watch the window
     libgtest-dev libbenchmark-dev           # GoogleTest, Google Benchmark
     xvfb xauth                              # headless X server for the tests
+    openbox wmctrl                          # a real window manager, and closing through it
     xdotool x11-utils x11-apps imagemagick  # input, window queries, screenshots
     valgrind                                # memcheck run
     procps                                  # ps, for the soak test's memory readings

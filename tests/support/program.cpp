@@ -4,19 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/process.h"
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 #include <X11/Xlib.h>
-#include <X11/extensions/XInput2.h>
 #include <X11/extensions/Xfixes.h>
 
 #ifndef MAREL_PROGRAM
@@ -39,59 +38,6 @@ int noteXError(Display*, XErrorEvent* event)
 Display* asDisplay(void* display)
 {
     return static_cast<Display*>(display);
-}
-
-// Starts `argv` with stdin from /dev/null, stdout and stderr into the given
-// files and DISPLAY set to `display` (unset when empty); the rest of the
-// environment passes through, so sanitizer and driver settings reach it.
-pid_t spawn(std::vector<std::string> argv, const std::string& display, const std::string& out,
-            const std::string& err, bool withoutPreload)
-{
-    std::vector<char*> args;
-    for (std::string& word : argv) {
-        args.push_back(word.data());
-    }
-    args.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (display.empty()) {
-            unsetenv("DISPLAY");
-        } else {
-            setenv("DISPLAY", display.c_str(), 1);
-        }
-        if (withoutPreload) {
-            unsetenv("LD_PRELOAD");
-        }
-        const int in = open("/dev/null", O_RDONLY);
-        const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (in < 0 || o < 0 || e < 0 || dup2(in, 0) < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0) {
-            _exit(126);
-        }
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    if (pid < 0) {
-        throw std::runtime_error("fork failed");
-    }
-    return pid;
-}
-
-// The child's exit status, or 128 + the signal that ended it; empty when it
-// still runs after `timeout`.
-std::optional<int> waitFor(pid_t pid, std::chrono::milliseconds timeout)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return std::nullopt;
-        }
-        std::this_thread::sleep_for(2ms);
-    }
 }
 
 }  // namespace
@@ -117,25 +63,31 @@ int Screenshot::differences(const Screenshot& other, Box box) const
 }
 
 MarelProgram::MarelProgram(bool withDisplay)
+    : MarelProgram(withDisplay ? std::make_shared<XvfbServer>() : nullptr)
 {
-    if (withDisplay) {
-        server_ = std::make_unique<XvfbServer>();
-    }
+}
+
+MarelProgram::MarelProgram(std::shared_ptr<XvfbServer> server) : server_(std::move(server))
+{
     const char* tmp = std::getenv("TMPDIR");
     std::string directory = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/marel-e2e-XXXXXX";
     if (mkdtemp(directory.data()) == nullptr) {
         throw std::runtime_error("mkdtemp failed");
     }
     directory_ = directory;
-    pid_ = spawn({MAREL_PROGRAM}, server_ ? server_->display() : "", directory_ + "/stdout", directory_ + "/stderr",
-                 false);
+    // The program inherits this process's environment, preloads included, so
+    // that sanitizer and driver settings reach it; without a server, DISPLAY is unset.
+    pid_ = launch(Launch{.argv = {MAREL_PROGRAM},
+                         .display = server_ ? server_->display() : "",
+                         .standardOutput = directory_ + "/stdout",
+                         .standardError = directory_ + "/stderr",
+                         .keepPreload = true});
 }
 
 MarelProgram::~MarelProgram()
 {
     if (running()) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
+        stop(pid_, SIGKILL);
     }
     const std::string errors = standardError();
     for (const char* marker : {"AddressSanitizer", "LeakSanitizer", "runtime error"}) {
@@ -144,6 +96,7 @@ MarelProgram::~MarelProgram()
             break;
         }
     }
+    motion_.reset();
     if (display_ != nullptr) {
         XCloseDisplay(asDisplay(display_));
     }
@@ -173,7 +126,7 @@ int MarelProgram::waitForWindow()
     return 0;
 }
 
-std::string MarelProgram::geometry()
+Box MarelProgram::placement()
 {
     Display* d = asDisplay(display_);
     XWindowAttributes attributes{};
@@ -182,8 +135,14 @@ std::string MarelProgram::geometry()
     Window child = 0;
     XGetWindowAttributes(d, window_, &attributes);
     XTranslateCoordinates(d, window_, DefaultRootWindow(d), 0, 0, &x, &y, &child);
-    return std::to_string(attributes.width) + "x" + std::to_string(attributes.height) + "+" + std::to_string(x) +
-           "+" + std::to_string(y);
+    return Box{x, y, x + attributes.width, y + attributes.height};
+}
+
+std::string MarelProgram::geometry()
+{
+    const Box box = placement();
+    return std::to_string(box.right - box.left) + "x" + std::to_string(box.bottom - box.top) + "+" +
+           std::to_string(box.left) + "+" + std::to_string(box.top);
 }
 
 Point MarelProgram::pointer()
@@ -217,18 +176,22 @@ Screenshot MarelProgram::screenshot()
     return Screenshot{readWindowPixels(display_, window_)};
 }
 
+Screenshot MarelProgram::screen()
+{
+    return Screenshot{readWindowPixels(display_, DefaultRootWindow(asDisplay(display_)))};
+}
+
 int MarelProgram::xdotool(const std::vector<std::string>& arguments)
 {
     std::vector<std::string> argv{"xdotool"};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    // A sanitizer run preloads its runtime for the program; xdotool is not built for it.
-    const pid_t pid = spawn(argv, server_->display(), "/dev/null", "/dev/null", true);
-    const std::optional<int> status = waitFor(pid, 20s);
-    if (!status) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
-    return status.value_or(-1);
+    return runTool(Launch{.argv = argv, .display = server_->display()});
+}
+
+int MarelProgram::closeThroughWindowManager()
+{
+    // As the title bar's close button does: the manager asks the window to close.
+    return runTool(Launch{.argv = {"wmctrl", "-i", "-c", std::to_string(window_)}, .display = server_->display()});
 }
 
 void MarelProgram::pressEscape()
@@ -247,49 +210,18 @@ int MarelProgram::resize(int width, int height)
 
 void MarelProgram::watchMotion()
 {
-    // The toolkit takes the pointer through XInput 2, and the server then
-    // delivers the core motion events on its window to no other client.
-    Display* d = asDisplay(display_);
-    int event = 0;
-    int error = 0;
-    int major = 2;
-    int minor = 0;
-    if (XQueryExtension(d, "XInputExtension", &inputOpcode_, &event, &error) == 0 ||
-        XIQueryVersion(d, &major, &minor) != Success) {
-        throw std::runtime_error("the server has no XInput 2");
-    }
-    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
-    XISetMask(bits, XI_Motion);
-    XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
-    XISelectEvents(d, window_, &mask, 1);
-    XSync(d, False);
+    motion_ = std::make_unique<MotionWatcher>(server_->display(), window_);
 }
 
 std::vector<Point> MarelProgram::takeMotion(std::chrono::milliseconds settle)
 {
-    std::this_thread::sleep_for(settle);
-    Display* d = asDisplay(display_);
-    XSync(d, False);
-    std::vector<Point> motion;
-    while (XPending(d) > 0) {
-        XEvent event;
-        XNextEvent(d, &event);
-        XGenericEventCookie* cookie = &event.xcookie;
-        if (cookie->type == GenericEvent && cookie->extension == inputOpcode_ && XGetEventData(d, cookie) != 0) {
-            if (cookie->evtype == XI_Motion) {
-                const auto* e = static_cast<const XIDeviceEvent*>(cookie->data);
-                motion.push_back(Point{static_cast<int>(e->event_x), static_cast<int>(e->event_y)});
-            }
-            XFreeEventData(d, cookie);
-        }
-    }
-    return motion;
+    return motion_->take(settle);
 }
 
 std::optional<int> MarelProgram::waitForExit(std::chrono::milliseconds timeout)
 {
     if (!status_) {
-        status_ = waitFor(pid_, timeout);
+        status_ = ::waitForExit(pid_, timeout);
     }
     return status_;
 }

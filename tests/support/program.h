@@ -2,6 +2,7 @@
 // real input through xdotool, the window read back through Xlib.
 #pragma once
 
+#include "tests/support/motion_watch.h"
 #include "tests/support/window_pixels.h"
 #include "tests/support/xvfb.h"
 
@@ -42,6 +43,9 @@ public:
     // program in it, which inherits this process's environment with DISPLAY
     // replaced. Throws std::runtime_error on failure.
     explicit MarelProgram(bool withDisplay = true);
+    // Starts the program on a server that others may share (a desktop with a
+    // window manager, where a second start is made).
+    explicit MarelProgram(std::shared_ptr<XvfbServer> server);
     // Kills the program if it still runs; a sanitizer report on its stderr
     // fails the test.
     ~MarelProgram();
@@ -53,14 +57,18 @@ public:
     // Polls for visible top-level windows titled exactly "Marel" and returns
     // how many there are once one shows; 0 when none shows in time.
     int waitForWindow();
+    Box placement();         // the window's client area on the screen
     std::string geometry();  // "WxH+X+Y", position on the screen
     Point pointer();         // screen pixels
     bool cursorInvisible();
     Screenshot screenshot();
+    Screenshot screen();  // the whole screen, the window's visible part included
 
     // Runs xdotool against the private server; returns its exit status.
     int xdotool(const std::vector<std::string>& arguments);
     void pressEscape();  // puts the pointer in the window first: keys go where it is
+    // Closes the window through the window manager; returns wmctrl's status.
+    int closeThroughWindowManager();
     // Asks the server for a new window size, 0 included; returns the X error code.
     int resize(int width, int height);
 
@@ -77,11 +85,11 @@ public:
     std::string standardError() const { return readFile(directory_ + "/stderr"); }
 
 private:
-    std::unique_ptr<XvfbServer> server_;
+    std::shared_ptr<XvfbServer> server_;
     std::string directory_;
     pid_t pid_ = -1;
     std::optional<int> status_;
     void* display_ = nullptr;  // Display*, opaque so that Xlib's macros stay out of the tests
     unsigned long window_ = 0;
-    int inputOpcode_ = 0;
+    std::unique_ptr<MotionWatcher> motion_;
 };

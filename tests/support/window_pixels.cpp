@@ -34,28 +34,44 @@ WindowPixels readWindowPixels(void* display, unsigned long window)
     return picture;
 }
 
-std::vector<unsigned long> windowsTitled(void* display, const char* title)
+namespace {
+
+// A window manager puts each top-level window in a frame of its own, so the
+// search goes down through the frames too.
+void collectTitled(Display* d, Window parent, const char* title, int depth, std::vector<unsigned long>& found)
 {
-    Display* d = static_cast<Display*>(display);
-    std::vector<unsigned long> found;
     Window root = 0;
-    Window parent = 0;
+    Window grandparent = 0;
     Window* children = nullptr;
     unsigned int count = 0;
-    if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count) == 0 || children == nullptr) {
-        return found;
+    if (XQueryTree(d, parent, &root, &grandparent, &children, &count) == 0 || children == nullptr) {
+        return;
     }
     for (unsigned int i = 0; i < count; ++i) {
         XWindowAttributes attributes;
+        if (XGetWindowAttributes(d, children[i], &attributes) == 0 || attributes.map_state != IsViewable) {
+            continue;
+        }
         char* name = nullptr;
-        if (XGetWindowAttributes(d, children[i], &attributes) != 0 && attributes.map_state == IsViewable &&
-            XFetchName(d, children[i], &name) != 0 && name != nullptr) {
-            if (std::strcmp(name, title) == 0) {
-                found.push_back(children[i]);
-            }
+        const bool titled = XFetchName(d, children[i], &name) != 0 && name != nullptr && std::strcmp(name, title) == 0;
+        if (name != nullptr) {
             XFree(name);
+        }
+        if (titled) {
+            found.push_back(children[i]);
+        } else if (depth > 0) {
+            collectTitled(d, children[i], title, depth - 1, found);
         }
     }
     XFree(children);
+}
+
+}  // namespace
+
+std::vector<unsigned long> windowsTitled(void* display, const char* title)
+{
+    std::vector<unsigned long> found;
+    Display* d = static_cast<Display*>(display);
+    collectTitled(d, DefaultRootWindow(d), title, 2, found);
     return found;
 }

@@ -64,5 +64,6 @@ struct WindowPixels {
 // `display` is an open Display*. Empty unless the window is viewable and
 // wholly on the screen; X errors go to the caller's handler.
 WindowPixels readWindowPixels(void* display, unsigned long window);
-// The viewable top-level windows titled exactly `title`.
+// The viewable top-level windows titled exactly `title`, inside a window
+// manager's frames as well.
 std::vector<unsigned long> windowsTitled(void* display, const char* title);

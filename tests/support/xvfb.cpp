@@ -1,46 +1,34 @@
-// Starting and stopping a private Xvfb server.
+// Starting and stopping a private Xvfb server and its window manager.
 #include "tests/support/xvfb.h"
 
+#include "tests/support/process.h"
+
+#include <chrono>
 #include <csignal>
-#include <fcntl.h>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <optional>
 #include <poll.h>
 #include <stdexcept>
-#include <sys/wait.h>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
-XvfbServer::XvfbServer(int screenWidth, int screenHeight)
+using namespace std::chrono_literals;
+
+XvfbServer::XvfbServer(int screenWidth, int screenHeight, bool windowManager)
 {
     int fds[2];
     if (pipe(fds) != 0) {
         throw std::runtime_error("pipe failed");
     }
     const std::string screen = std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24";
-    const std::string fd = std::to_string(fds[1]);
-    pid_ = fork();
-    if (pid_ < 0) {
-        throw std::runtime_error("fork failed");
-    }
-    if (pid_ == 0) {
-        close(fds[0]);
-        // A sanitizer run may preload its runtime into the tests; the server
-        // is not ours to check.
-        unsetenv("LD_PRELOAD");
-        // Keep the server's chatter out of the test's output.
-        const int devNull = open("/dev/null", O_WRONLY);
-        if (devNull >= 0) {
-            dup2(devNull, STDOUT_FILENO);
-            dup2(devNull, STDERR_FILENO);
-            close(devNull);
-        }
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-               "-noreset", static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    // The write end is inherited by the server, which writes its display
+    // number to it once it is ready.
+    pid_ = launch(Launch{.argv = {"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten", "tcp",
+                          "-noreset"}});
     close(fds[1]);
 
-    // The server writes its display number to the pipe once it is ready.
     std::string number;
     pollfd pfd{fds[0], POLLIN, 0};
     while (poll(&pfd, 1, 20000) > 0) {
@@ -53,17 +41,56 @@ XvfbServer::XvfbServer(int screenWidth, int screenHeight)
     }
     close(fds[0]);
     if (number.empty()) {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
+        stop(pid_, SIGTERM);
         throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
     }
     display_ = ":" + number;
+    if (windowManager) {
+        try {
+            startWindowManager();
+        } catch (...) {
+            stop(pid_, SIGTERM);
+            throw;
+        }
+    }
+}
+
+void XvfbServer::startWindowManager()
+{
+    // openbox runs its start-up command once it manages the screen; the
+    // command leaves a file behind to say so.
+    const char* tmp = std::getenv("TMPDIR");
+    std::string directory = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/marel-wm-XXXXXX";
+    if (mkdtemp(directory.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    const std::string ready = directory + "/ready";
+    windowManager_ = launch(Launch{.argv = {"openbox", "--startup", "touch " + ready}, .display = display_});
+    struct stat info {};
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    bool started = false;
+    std::optional<int> ended;
+    while (!started && !ended && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+        started = stat(ready.c_str(), &info) == 0;
+        ended = waitForExit(windowManager_, 0ms);
+    }
+    std::remove(ready.c_str());
+    rmdir(directory.c_str());
+    if (!started || ended) {
+        if (!ended) {
+            stop(windowManager_, SIGTERM);
+        }
+        throw std::runtime_error("openbox did not start (is the openbox package installed?)");
+    }
 }
 
 XvfbServer::~XvfbServer()
 {
+    if (windowManager_ > 0) {
+        stop(windowManager_, SIGTERM);
+    }
     if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
+        stop(pid_, SIGTERM);
     }
 }

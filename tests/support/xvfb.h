@@ -1,5 +1,6 @@
 // A private Xvfb server for one test process, so tests never touch the
-// developer's display and never collide with each other.
+// developer's display and never collide with each other; optionally with a
+// window manager on it, as on a desktop.
 #pragma once
 
 #include <string>
@@ -8,8 +9,10 @@
 class XvfbServer {
 public:
     // Starts `Xvfb -displayfd` with one screen of the given size and depth 24
-    // and waits until it accepts connections. Throws std::runtime_error on failure.
-    explicit XvfbServer(int screenWidth = 1280, int screenHeight = 1024);
+    // and waits until it accepts connections; with `windowManager`, then starts
+    // openbox on it and waits until it manages the screen. Throws
+    // std::runtime_error on failure.
+    explicit XvfbServer(int screenWidth = 1280, int screenHeight = 1024, bool windowManager = false);
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
@@ -18,6 +21,9 @@ public:
     const std::string& display() const { return display_; }
 
 private:
+    void startWindowManager();
+
     pid_t pid_ = -1;
+    pid_t windowManager_ = -1;
     std::string display_;
 };
