@@ -4,10 +4,13 @@
 
 #include "camera/camera.h"
 #include "camera/input.h"
+#include "tests/support/motion_watch.h"
 
 #include <GL/freeglut.h>
+#include <GL/glx.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <initializer_list>
 
 namespace {
@@ -114,6 +117,81 @@ TEST_F(InputTest, HeldButtonsMoveTheEyeAtTwentyUnitsPerSecond)
     onIdle();
     EXPECT_EQ(camera.position.y, moved.y);
     EXPECT_EQ(camera.position.z, moved.z);
+}
+
+// Moves the test window (no window manager: at once) and back to (0, 0) at the end.
+class WindowMoved {
+public:
+    WindowMoved(int x, int y) { moveTo(x, y); }
+    ~WindowMoved() { moveTo(0, 0); }
+    WindowMoved(const WindowMoved&) = delete;
+    WindowMoved& operator=(const WindowMoved&) = delete;
+    static void moveTo(int x, int y)
+    {
+        XMoveWindow(glXGetCurrentDisplay(), glXGetCurrentDrawable(), x, y);
+        XSync(glXGetCurrentDisplay(), False);
+    }
+};
+
+float azimuth()
+{
+    return std::atan2(camera.position.y, camera.position.x);
+}
+
+TEST_F(InputTest, WithTheCentreOffTheScreenOnlyRealMovesTurnTheEye)
+{
+    // On the 1280 x 1024 screen the window's centre (1250, 1050) is out of the
+    // pointer's reach; (0, 0) to (280, 224) of the window still shows.
+    WindowMoved moved(1000, 800);
+    MotionWatcher warps(std::getenv("DISPLAY"), glXGetCurrentDrawable());
+    warpPointerInWindow(100, 80);
+    warps.take(std::chrono::milliseconds(100));
+
+    // The move into the window turns the eye and warps the pointer; then the
+    // toolkit hands back what the server reports, with idle ticks between:
+    // with the pointer left alone, nothing turns and nothing warps again.
+    onMotion(100, 80);
+    const Vec3 entered = camera.position;
+    for (int event = 0; event < 20; ++event) {
+        const Point reported = pointerInWindow();
+        onMotion(reported.x, reported.y);
+        onIdle();
+    }
+    EXPECT_EQ(camera.position.x, entered.x);
+    EXPECT_EQ(camera.position.y, entered.y);
+    EXPECT_EQ(camera.position.z, entered.z);
+    EXPECT_LE(warps.take(std::chrono::milliseconds(100)).size(), 1u);
+    const Point rest = pointerInWindow();
+    EXPECT_TRUE(rest.x >= 0 && rest.x < 280 && rest.y >= 0 && rest.y < 224) << rest;
+
+    // A real move still turns at 0.001 radian per pixel: 100 pixels left is
+    // +0.1 radian about +z, and the pointer goes back where it rested.
+    const float before = azimuth();
+    warpPointerInWindow(rest.x - 100, rest.y);
+    onMotion(rest.x - 100, rest.y);
+    EXPECT_NEAR(azimuth() - before, 0.1f, 1e-4f);
+    EXPECT_EQ(pointerInWindow(), rest);
+
+    // Moved back, the pointer is held at the window's centre again.
+    WindowMoved::moveTo(0, 0);
+    warpPointerInWindow(300, 300);
+    onMotion(300, 300);
+    EXPECT_EQ(pointerInWindow(), (Point{C, C}));
+}
+
+TEST_F(InputTest, AWarpThatLeavesThePointerWhereItWasIsNoSecondMove)
+{
+    // Some displays ignore a warp, or cannot reach its target, and report the
+    // pointer again where it was: that is the pointer at rest, and later
+    // moves count from there.
+    const float start = azimuth();
+    onMotion(C - 50, C);
+    EXPECT_NEAR(azimuth() - start, 0.05f, 1e-4f);
+    onMotion(C - 50, C);
+    EXPECT_NEAR(azimuth() - start, 0.05f, 1e-4f);
+    onMotion(C - 60, C);
+    EXPECT_NEAR(azimuth() - start, 0.06f, 1e-4f);
+    EXPECT_EQ(displayCalls, 3);
 }
 
 }  // namespace

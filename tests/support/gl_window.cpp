@@ -3,6 +3,7 @@
 #include "tests/support/gl_window.h"
 
 #include "camera/camera.h"
+#include "camera/input.h"
 #include "overlay/frame_rate_counter.h"
 #include "overlay/text_overlay.h"
 #include "render/frame.h"
@@ -98,6 +99,7 @@ void resetProgramState()
     glEnable(GL_LIGHTING);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     onReshape(TEST_WINDOW_SIZE, TEST_WINDOW_SIZE);
+    pointerHold = PointerHold{};
 }
 
 void drawFrames(int frames)
