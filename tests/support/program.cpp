@@ -69,6 +69,9 @@ MarelProgram::MarelProgram(bool withDisplay)
 
 MarelProgram::MarelProgram(std::shared_ptr<XvfbServer> server) : server_(std::move(server))
 {
+    if (server_) {
+        parkPointer();
+    }
     const char* tmp = std::getenv("TMPDIR");
     std::string directory = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/marel-e2e-XXXXXX";
     if (mkdtemp(directory.data()) == nullptr) {
@@ -124,6 +127,20 @@ int MarelProgram::waitForWindow()
         std::this_thread::sleep_for(10ms);
     }
     return 0;
+}
+
+void MarelProgram::parkPointer()
+{
+    // Xvfb starts its pointer at the screen's centre, which is also the
+    // centred window's: from there a check that the program puts it there
+    // could not fail.
+    Display* d = XOpenDisplay(server_->display().c_str());
+    if (d == nullptr) {
+        throw std::runtime_error("cannot connect to " + server_->display());
+    }
+    XWarpPointer(d, None, DefaultRootWindow(d), 0, 0, 0, 0, PARKED.x, PARKED.y);
+    XSync(d, False);
+    XCloseDisplay(d);
 }
 
 Box MarelProgram::placement()

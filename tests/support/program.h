@@ -39,9 +39,12 @@ std::string readFile(const std::string& path);
 
 class MarelProgram {
 public:
+    static constexpr Point PARKED{3, 5};  // screen pixels, outside the window wherever it is placed
+
     // Starts a private 1280 x 1024 server (none without a display) and the
     // program in it, which inherits this process's environment with DISPLAY
-    // replaced. Throws std::runtime_error on failure.
+    // replaced. The pointer is parked at PARKED first. Throws
+    // std::runtime_error on failure.
     explicit MarelProgram(bool withDisplay = true);
     // Starts the program on a server that others may share (a desktop with a
     // window manager, where a second start is made).
@@ -85,6 +88,8 @@ public:
     std::string standardError() const { return readFile(directory_ + "/stderr"); }
 
 private:
+    void parkPointer();
+
     std::shared_ptr<XvfbServer> server_;
     std::string directory_;
     pid_t pid_ = -1;
