@@ -23,16 +23,6 @@ protected:
     }
 };
 
-bool isWhite(const Rgb& c)
-{
-    return std::min({c.r, c.g, c.b}) > 200;
-}
-
-bool isLit(const Rgb& c)
-{
-    return c.level() > 0;
-}
-
 // White pixels in the cells of `glyphs` glyphs on the baseline from (x, y):
 // 9 pixels a glyph, from 4 below the baseline to 12 above it.
 int whiteInCell(const Picture& picture, int x, int y, int glyphs = 1)

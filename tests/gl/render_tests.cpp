@@ -23,12 +23,6 @@ namespace {
 using RenderTest = ProgramTest;
 using Floats = std::array<GLfloat, 4>;
 
-// The lit surface: neutral, brighter than the background, darker than white text.
-bool isGrey(const Rgb& c)
-{
-    return std::max({c.r, c.g, c.b}) - std::min({c.r, c.g, c.b}) <= 8 && c.level() > 60 && c.level() < 240;
-}
-
 // The pixel where a point of the surface plane lands.
 const Rgb& pixelAt(const Picture& picture, double x, double y)
 {

@@ -15,18 +15,6 @@
 
 #include <sys/types.h>
 
-// The lit surface is grey to white (never darker than its ambient term, about
-// 90 of 255), the axes pure red, green and blue, the frame-rate figure white.
-inline bool isGrey(Rgb c)
-{
-    const auto [low, high] = std::minmax({c.r, c.g, c.b});
-    return low >= 60 && high - low <= 24;
-}
-inline bool isWhite(Rgb c) { return std::min({c.r, c.g, c.b}) >= 200; }
-inline bool isRed(Rgb c) { return c.r >= 150 && c.g <= 80 && c.b <= 80; }
-inline bool isGreen(Rgb c) { return c.g >= 150 && c.r <= 80 && c.b <= 80; }
-inline bool isBlue(Rgb c) { return c.b >= 150 && c.r <= 80 && c.g <= 80; }
-
 // A window's picture, rows from the top; empty when it could not be taken.
 struct Screenshot : WindowPixels {
     Box scene() const { return Box{0, 0, width, height - 40}; }  // all above the frame-rate figure
