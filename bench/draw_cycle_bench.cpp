@@ -20,23 +20,19 @@
 
 namespace {
 
-constexpr float CELL_SPACING = 0.2f;
-constexpr float GRID_ORIGIN = -5.0f;
-
-const GLfloat referenceSpecular[] = {1.0f, 1.0f, 1.0f, 1.0f};
-const GLfloat referenceDiffuse[] = {0.7f, 0.7f, 0.7f, 1.0f};
-const GLfloat referenceAmbient[] = {0.3f, 0.3f, 0.3f, 1.0f};
-
-// The picture's essential work, written out independently of the program.
+// The picture's essential work, written out apart from the program's frame
+// routine, with the program's own constants.
 void referenceFrame()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    gluLookAt(0.0, 25.0, 10.0, 0.0, 0.0, 0.0, 0.0, 0.0, 1.0);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, referenceSpecular);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, referenceDiffuse);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, referenceAmbient);
+    const Camera start;
+    gluLookAt(start.position.x, start.position.y, start.position.z, start.view.x, start.view.y, start.view.z,
+              start.up.x, start.up.y, start.up.z);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, surfaceSpecular);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, surfaceDiffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, surfaceAmbient);
     for (int r = 0; r < GRID_SIZE - 1; ++r) {
         for (int c = 0; c < GRID_SIZE - 1; ++c) {
             glBegin(GL_QUADS);

@@ -12,15 +12,10 @@ int32_t renderCounter = 0;
 
 namespace {
 
-constexpr float CELL_SPACING = 0.2f;    // world units between neighbouring cells
-constexpr float GRID_ORIGIN = -5.0f;    // world x of row 0 and y of column 0
 constexpr float HEIGHT_SCALE = 1.0f;    // world units per unit of height
 constexpr float AXIS_LENGTH = 4.0f;     // world units
 constexpr float AXIS_WIDTH = 4.0f;      // pixels
 
-const GLfloat surfaceSpecular[] = {1.0f, 1.0f, 1.0f, 1.0f};
-const GLfloat surfaceDiffuse[] = {0.7f, 0.7f, 0.7f, 1.0f};
-const GLfloat surfaceAmbient[] = {0.3f, 0.3f, 0.3f, 1.0f};
 const GLfloat noAmbient[] = {0.0f, 0.0f, 0.0f, 1.0f};
 const GLfloat lightPosition[] = {200.0f, 200.0f, 200.0f, 1.0f};  // positional, world coordinates
 

@@ -5,6 +5,12 @@
 
 constexpr int RENDER_INTERVAL = 30;  // display calls per drawn frame
 
+// The surface's material, RGBA: a grey that white light shows from 0.3 (no
+// direct light) to white (highlights).
+constexpr float surfaceSpecular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+constexpr float surfaceDiffuse[4] = {0.7f, 0.7f, 0.7f, 1.0f};
+constexpr float surfaceAmbient[4] = {0.3f, 0.3f, 0.3f, 1.0f};
+
 extern int32_t renderCounter;  // display calls since the last drawn frame
 
 // The toolkit's display callback and the camera's redisplay target.

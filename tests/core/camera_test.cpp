@@ -2,6 +2,7 @@
 // and the guard that keeps the eye from crossing the view point.
 #include "camera/camera.h"
 
+#include "camera/input.h"
 #include "tests/support/driven_clock.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,7 @@ namespace {
 constexpr float NAN_F = std::numeric_limits<float>::quiet_NaN();
 constexpr Vec3 NAN_AXIS{NAN_F, NAN_F, NAN_F};
 constexpr Vec3 PITCH_AXIS{-1.0f, 0.0f, 0.0f};  // the right-hand direction from the start position
-constexpr float FORWARD = 0.02f;  // world units per millisecond, as the left button moves
+constexpr float FORWARD = MOVE_SPEED;  // world units per millisecond, as the left button moves
 
 testing::AssertionResult isAt(const Camera& camera, float x, float y, float z)
 {

@@ -1,11 +1,14 @@
 // Minutes of seeded random X input against the running program: pointer moves,
 // buttons, keys and window resizes. Afterwards it must still draw, hold its
 // memory and end on Escape.
+#include "camera/camera.h"
+#include "camera/input.h"
 #include "tests/support/program.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <iostream>
 #include <iterator>
@@ -29,8 +32,8 @@ constexpr long MEMORY_TOLERANCE_KIB = 8 * 1024;
 // The held buttons move the eye 20 units a second towards the view point (left,
 // or both) or away (right). The stream tracks that distance and keeps it within
 // these bounds, so that the surface is in view at the end whatever the turns did.
-constexpr double START_DISTANCE = 26.93;  // |(0, 25, 10)|, world units
-constexpr double MOVE_SPEED = 20.0;       // world units per second
+const double START_DISTANCE = std::hypot(Camera{}.position.x, Camera{}.position.y, Camera{}.position.z);
+constexpr double MOVE_SPEED_PER_SECOND = MOVE_SPEED * 1000.0;  // world units per second
 constexpr double NEAREST = 10.0;
 constexpr double FARTHEST = 70.0;
 constexpr double MARGIN = 15.0;           // a hold of 500 ms, and a slow step after it
@@ -127,7 +130,7 @@ private:
             send({"mouseup", "3"});
         }
         const double seconds = std::chrono::duration<double>(Clock::now() - pressedAt_).count();
-        distance_ += (held_ == 1 ? -MOVE_SPEED : MOVE_SPEED) * seconds;
+        distance_ += (held_ == 1 ? -MOVE_SPEED_PER_SECOND : MOVE_SPEED_PER_SECOND) * seconds;
         held_ = 0;
         both_ = false;
     }

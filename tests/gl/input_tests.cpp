@@ -16,7 +16,7 @@
 namespace {
 
 constexpr int C = TEST_WINDOW_SIZE / 2;  // the window's centre on either axis, pixels
-const float START_DISTANCE = std::hypot(25.0f, 10.0f);  // world units
+const float START_DISTANCE = std::hypot(Camera{}.position.x, Camera{}.position.y, Camera{}.position.z);
 int displayCalls = 0;
 
 class InputTest : public ProgramTest {

@@ -114,7 +114,9 @@ Point projectFromStart(double x, double y, double z)
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-    gluLookAt(0.0, 25.0, 10.0, 0.0, 0.0, 0.0, 0.0, 0.0, 1.0);
+    const Camera start;
+    gluLookAt(start.position.x, start.position.y, start.position.z, start.view.x, start.view.y, start.view.z,
+              start.up.x, start.up.y, start.up.z);
     const Matrix modelview = matrix(GL_MODELVIEW_MATRIX);
     glPopMatrix();
     GLint viewport[4];
