@@ -73,14 +73,21 @@ long allocationsDuring(Work work)
 }
 
 // The running program's loop, 10 ms a callback: display calls, idle ticks
-// with the right button held, and pointer moves that turn and warp.
+// with the right button held, and pointer moves that turn and warp. Each
+// callback ends in a display call too, so `calls` rounds make 2 x `calls`
+// display calls.
 void runLoop(DrivenClock& clock, int calls)
 {
     for (int call = 0; call < calls; ++call) {
         clock.advance(10);
         onDisplay();
         clock.advance(10);
-        call % 10 == 0 ? onMotion(windowCentre.x + 3, windowCentre.y - 2) : onIdle();
+        if (call % 10 == 0) {
+            // Alternately one pixel apart: each report is a fresh move.
+            onMotion(windowCentre.x + 3 + call / 10 % 2, windowCentre.y - 2);
+        } else {
+            onIdle();
+        }
     }
 }
 
