@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 using namespace std::chrono_literals;
 using std::this_thread::sleep_for;
@@ -81,4 +85,40 @@ TEST(Program, WithoutADisplayTheToolkitEndsItWithAMessage)
     EXPECT_TRUE(*status > 0 && *status < 128) << *status;
     EXPECT_NE(program.standardError().find("failed to open display"), std::string::npos) << program.standardError();
     EXPECT_EQ(program.standardOutput(), "");
+}
+
+// The program under a checking tool, named by MAREL_CHECKED_RUN as a command
+// prefix (valgrind's command line, say; empty for an AddressSanitizer build's
+// own program): start, drawn frames, pointer, buttons and keys, Escape. Slow
+// under such tools, so it runs only when asked for.
+TEST(CheckedRun, StartsDrawsTakesInputAndEndsOnEscape)
+{
+    const char* runUnder = std::getenv("MAREL_CHECKED_RUN");
+    if (runUnder == nullptr) {
+        GTEST_SKIP() << "MAREL_CHECKED_RUN is not set";
+    }
+    MarelProgram program(std::make_shared<XvfbServer>(), runUnder);
+    ASSERT_EQ(program.waitForWindow(120s), 1) << program.standardError();
+    bool drawn = false;
+    for (int tries = 0; tries < 240 && !drawn; ++tries) {
+        const Screenshot shot = program.screenshot();
+        drawn = shot.count(Box{0, 0, shot.width, shot.height}, isLit) > 0;
+        sleep_for(500ms);
+    }
+    ASSERT_TRUE(drawn) << "no frame drawn within two minutes";
+
+    const std::string window = std::to_string(program.window());
+    for (const std::vector<std::string>& input :
+         {std::vector<std::string>{"mousemove", "--window", window, "250", "250"},
+          {"mousemove_relative", "--", "40", "-20"},
+          {"mousedown", "1", "sleep", "0.5", "mouseup", "1"},
+          {"mousedown", "3", "sleep", "0.5", "mouseup", "3"},
+          {"key", "q"}}) {
+        EXPECT_EQ(program.xdotool(input), 0);
+        sleep_for(500ms);
+    }
+    program.pressEscape();
+    EXPECT_EQ(program.waitForExit(60s), 1) << program.standardError();
+    EXPECT_EQ(program.standardOutput(), "");
+    EXPECT_EQ(program.standardError(), "");
 }

@@ -67,7 +67,8 @@ MarelProgram::MarelProgram(bool withDisplay)
 {
 }
 
-MarelProgram::MarelProgram(std::shared_ptr<XvfbServer> server) : server_(std::move(server))
+MarelProgram::MarelProgram(std::shared_ptr<XvfbServer> server, const std::string& runUnder)
+    : server_(std::move(server))
 {
     if (server_) {
         parkPointer();
@@ -80,7 +81,9 @@ MarelProgram::MarelProgram(std::shared_ptr<XvfbServer> server) : server_(std::mo
     directory_ = directory;
     // The program inherits this process's environment, preloads included, so
     // that sanitizer and driver settings reach it; without a server, DISPLAY is unset.
-    pid_ = launch(Launch{.argv = {MAREL_PROGRAM},
+    // Through the shell, so that `runUnder` may quote its words; exec keeps
+    // the process the program's (or the tool's) own.
+    pid_ = launch(Launch{.argv = {"sh", "-c", "exec " + runUnder + " \"$0\"", MAREL_PROGRAM},
                          .display = server_ ? server_->display() : "",
                          .standardOutput = directory_ + "/stdout",
                          .standardError = directory_ + "/stderr",
@@ -109,7 +112,7 @@ MarelProgram::~MarelProgram()
     // server_ goes last, after the program and the connection to it.
 }
 
-int MarelProgram::waitForWindow()
+int MarelProgram::waitForWindow(std::chrono::seconds timeout)
 {
     XSetErrorHandler(noteXError);
     display_ = XOpenDisplay(server_->display().c_str());
@@ -117,7 +120,7 @@ int MarelProgram::waitForWindow()
         throw std::runtime_error("cannot connect to " + server_->display());
     }
     Display* d = asDisplay(display_);
-    const auto deadline = std::chrono::steady_clock::now() + 15s;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < deadline && running()) {
         const std::vector<unsigned long> found = windowsTitled(d, "Marel");
         if (!found.empty()) {

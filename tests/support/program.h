@@ -35,8 +35,9 @@ public:
     // std::runtime_error on failure.
     explicit MarelProgram(bool withDisplay = true);
     // Starts the program on a server that others may share (a desktop with a
-    // window manager, where a second start is made).
-    explicit MarelProgram(std::shared_ptr<XvfbServer> server);
+    // window manager, where a second start is made), under the command prefix
+    // `runUnder` if one is given (shell words, such as a valgrind command line).
+    explicit MarelProgram(std::shared_ptr<XvfbServer> server, const std::string& runUnder = "");
     // Kills the program if it still runs; a sanitizer report on its stderr
     // fails the test.
     ~MarelProgram();
@@ -47,7 +48,7 @@ public:
     unsigned long window() const { return window_; }
     // Polls for visible top-level windows titled exactly "Marel" and returns
     // how many there are once one shows; 0 when none shows in time.
-    int waitForWindow();
+    int waitForWindow(std::chrono::seconds timeout = std::chrono::seconds(15));
     Box placement();         // the window's client area on the screen
     std::string geometry();  // "WxH+X+Y", position on the screen
     Point pointer();         // screen pixels
