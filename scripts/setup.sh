@@ -35,9 +35,12 @@ marel_install_packages() {
     if [ "$(id -u)" -ne 0 ]; then
         sudo=(sudo)
     fi
+    # Another apt run (an unattended upgrade, a second build) may hold the
+    # package lock; wait for it up to ten minutes instead of failing at once.
+    local apt=(apt-get -o DPkg::Lock::Timeout=600)
     echo "Installing: ${missing[*]}"
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    "${sudo[@]}" "${apt[@]}" update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"
 }
 
 # marel_build BUILD_DIR [extra cmake arguments...]
