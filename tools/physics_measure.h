@@ -3,13 +3,14 @@
 #pragma once
 
 #include "common/grid.h"
+#include "wave/source.h"
 
 #include <cstdint>
 #include <vector>
 
-constexpr double CELL_SPACING = 0.2;     // world units between neighbouring cells
-constexpr double SLIT_ROW = 25.0;        // the barrier row
-constexpr double SLIT_CENTRE = 24.5;     // column midway across the four open cells 23-26
+constexpr double SLIT_ROW = BARRIER_ROW;  // the barrier row
+// The column midway across the open cells between the two blocked stretches (24.5).
+constexpr double SLIT_CENTRE = (GRID_SIZE - 1) / 2.0;
 constexpr int SPEED_ROWS[2] = {3, 13};   // rows whose crest passages time the pulse, 0.6 and 2.6 units from the source
 constexpr double RING_CELLS = 10.0;      // radius of the ring behind the slit, cells (2 world units)
 constexpr int FALLOFF_FIT_NEAR = 4;      // distances behind the slit fitted for the fall-off, cells
