@@ -5,7 +5,7 @@
 #include "camera/camera.h"
 #include "camera/input.h"
 
-#include <GL/freeglut.h>
+#include "render/gl_headers.h"
 
 #include <cmath>
 #include <initializer_list>
