@@ -14,6 +14,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # marel_<version>_<architecture>.deb
+# A teaching demo: section education, like the desktop entry's category. Not
+# games, whose programs Debian keeps in /usr/games rather than /usr/bin.
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Depends comes from the binary's own libraries, through dpkg-shlibdeps.
