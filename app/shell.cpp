@@ -5,7 +5,7 @@
 #include "render/frame.h"
 #include "render/scene.h"
 
-#include <GL/freeglut.h>
+#include "render/gl_headers.h"
 
 #include <cstdlib>
 

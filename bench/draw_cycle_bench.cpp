@@ -11,7 +11,7 @@
 #include "tests/support/open_window.h"
 #include "wave/field.h"
 
-#include <GL/freeglut.h>
+#include <GL/freeglut.h>  // glutMainLoopEvent() and glutExit() are freeglut's own
 #include <benchmark/benchmark.h>
 
 #include <memory>

@@ -6,8 +6,7 @@
 #include "render/frame.h"
 #include "wave/field.h"
 
-#include <GL/freeglut.h>
-#include <GL/glu.h>
+#include "render/gl_headers.h"
 
 #include <algorithm>
 

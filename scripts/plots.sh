@@ -8,9 +8,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 out="${1:-$MAREL_ROOT/docs/physics}"
 
-MAREL_PACKAGES+=(gnuplot-nox)
-marel_install_packages
-MAREL_TARGET=wave_physics marel_build "$MAREL_BUILD" >/dev/null
+marel_install_packages "${MAREL_RUN_PACKAGES[@]}" gnuplot-nox
+MAREL_TARGET=wave_physics marel_build "$MAREL_BUILD" "${MAREL_PROGRAM_ONLY[@]}" >/dev/null
 
 csv="$(mktemp -d)"
 trap 'rm -rf "$csv"' EXIT

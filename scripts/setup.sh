@@ -1,29 +1,41 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Marel need,
-# then configures and builds it. Sourced by run.sh and test.sh; safe to repeat.
+# Installs the Debian packages that building, running or testing Marel needs,
+# and configures and builds it. Sourced by run.sh, screenshot.sh and test.sh;
+# safe to repeat. Written for Debian 12: packages come through apt-get, run
+# through sudo when the caller is not root.
 set -euo pipefail
 
 MAREL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 MAREL_BUILD="${MAREL_BUILD:-$MAREL_ROOT/build}"
 
-# Everything the scripts and tests call, by Debian package name.
-MAREL_PACKAGES=(
+# Building and running the program, and nothing else.
+MAREL_RUN_PACKAGES=(
     cmake make g++                          # toolchain
     freeglut3-dev libglu1-mesa-dev          # GLUT, GLU and the GL headers
-    libgl1-mesa-dri                         # Mesa's software rasteriser
+    libgl1-mesa-dri                         # Mesa's driver (software rendering where there is no GPU)
+)
+# Running the program in a private X server and looking at it.
+MAREL_X_PACKAGES=(
+    xvfb                                    # headless X server
+    xdotool                                 # input and window search
+    x11-apps imagemagick                    # xwd and convert: screenshots, "has it drawn yet"
+)
+# Everything else the tests, benchmarks and package checks call.
+MAREL_TEST_PACKAGES=(
     libx11-dev libxi-dev libxfixes-dev      # Xlib, XInput 2, XFixes: tests that watch the window
     libgtest-dev libbenchmark-dev           # GoogleTest, Google Benchmark
-    xvfb xauth                              # headless X server for the tests
     openbox wmctrl                          # a real window manager, and closing through it
-    xdotool x11-utils x11-apps imagemagick  # input, window queries, screenshots
     valgrind                                # memcheck run
-    procps                                  # ps, for the soak test's memory readings
+    clang libclang-rt-14-dev                # the clang builds, and clang's sanitizer runtimes
+    dpkg-dev file                           # cpack's DEB generator: dpkg-shlibdeps, and file to find binaries
+    lintian desktop-file-utils man-db       # checks of the package, its desktop entry and manual page
 )
 
+# marel_install_packages PACKAGE...: installs those not installed yet.
 marel_install_packages() {
     local missing=()
     local pkg
-    for pkg in "${MAREL_PACKAGES[@]}"; do
+    for pkg in "$@"; do
         if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$pkg")
         fi
@@ -31,23 +43,35 @@ marel_install_packages() {
     if [ "${#missing[@]}" -eq 0 ]; then
         return 0
     fi
+    if ! command -v apt-get >/dev/null; then
+        echo "These scripts install packages with apt-get (Debian 12). Install the equivalents of" >&2
+        echo "  ${missing[*]}" >&2
+        echo "by hand, then build with CMake as the README shows." >&2
+        return 1
+    fi
     local sudo=()
     if [ "$(id -u)" -ne 0 ]; then
         sudo=(sudo)
     fi
-    # Another apt run (an unattended upgrade, a second build) may hold the
-    # package lock; wait for it up to ten minutes instead of failing at once.
-    local apt=(apt-get -o DPkg::Lock::Timeout=600)
+    # Wait for the package database rather than fail while another install runs.
+    local apt_options=(-o DPkg::Lock::Timeout=600)
     echo "Installing: ${missing[*]}"
-    "${sudo[@]}" "${apt[@]}" update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"
+    "${sudo[@]}" apt-get "${apt_options[@]}" update -qq
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get "${apt_options[@]}" install -y -qq --no-install-recommends "${missing[@]}"
 }
 
 # marel_build BUILD_DIR [extra cmake arguments...]
-# MAREL_TARGET, when set, builds only that target.
+# MAREL_TARGET, when set, builds only that target (or those, space-separated).
 marel_build() {
     local dir="$1"
     shift
     cmake -S "$MAREL_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-    cmake --build "$dir" --parallel "$(nproc)" ${MAREL_TARGET:+--target "$MAREL_TARGET"}
+    # shellcheck disable=SC2086 # MAREL_TARGET is a list of target names
+    cmake --build "$dir" --parallel "$(nproc)" ${MAREL_TARGET:+--target $MAREL_TARGET}
 }
+
+# The settings of a build that only runs the program: given explicitly, so that
+# whatever an earlier configure left in the cache (warnings as errors, the
+# sanitizers, the tests) does not carry over.
+MAREL_PROGRAM_ONLY=(-DBUILD_TESTING=OFF -DMAREL_BENCHMARKS=OFF -DMAREL_WERROR=OFF -DMAREL_SANITIZE=OFF)

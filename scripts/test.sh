@@ -1,27 +1,45 @@
 #!/usr/bin/env bash
 # One command to install what is missing, build with warnings as errors, and
-# run every test: unit, GL, end-to-end, sanitizer, valgrind and soak runs,
-# then the benchmarks. Each test process starts its own private Xvfb server,
-# so no display is needed and none is touched.
+# run every test: unit, GL, end-to-end, sanitizer (GCC and clang), valgrind and
+# soak runs, the Debian package's checks, then the benchmarks. Each test
+# process starts its own private Xvfb server, so no display is needed and none
+# is touched. Builds in folders of its own (build-test, build-asan,
+# build-clang, build-clang-asan), never in run.sh's build/.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
+MAREL_BUILD="${MAREL_TEST_BUILD:-$MAREL_ROOT/build-test}"
 ASAN_BUILD="${MAREL_ASAN_BUILD:-$MAREL_ROOT/build-asan}"
+CLANG_BUILD="${MAREL_CLANG_BUILD:-$MAREL_ROOT/build-clang}"
+CLANG_ASAN_BUILD="${MAREL_CLANG_ASAN_BUILD:-$MAREL_ROOT/build-clang-asan}"
 logs="$(mktemp -d)"
 trap 'rm -rf "$logs"' EXIT
 
 section() { printf '\n== %s\n' "$*"; }
+fail() { echo "test.sh: FAIL: $*" >&2; exit 1; }
+# ctest that fails when it finds no test: a missing test binary is no pass.
+run_ctest() { ctest --no-tests=error --output-on-failure "$@"; }
 
-marel_install_packages
+marel_install_packages "${MAREL_RUN_PACKAGES[@]}" "${MAREL_X_PACKAGES[@]}" "${MAREL_TEST_PACKAGES[@]}"
 
 section "Release build, warnings as errors"
-marel_build "$MAREL_BUILD" -DMAREL_WERROR=ON
+marel_build "$MAREL_BUILD" -DMAREL_WERROR=ON -DBUILD_TESTING=ON -DMAREL_BENCHMARKS=ON -DMAREL_SANITIZE=OFF
 
 section "Unit, GL and end-to-end tests"
-ctest --test-dir "$MAREL_BUILD" --output-on-failure --timeout 300 -LE soak
+run_ctest --test-dir "$MAREL_BUILD" --timeout 300 -LE soak
 
-section "AddressSanitizer and UndefinedBehaviorSanitizer build"
+section "AddressSanitizer and UndefinedBehaviorSanitizer build (GCC)"
 marel_build "$ASAN_BUILD" -DMAREL_WERROR=ON -DMAREL_SANITIZE=ON -DMAREL_BENCHMARKS=OFF
+
+section "clang builds: the unit tests and the step module; the sanitized unit and GL tests"
+MAREL_TARGET="core_tests app_tests marel_step_module" \
+    marel_build "$CLANG_BUILD" -DCMAKE_CXX_COMPILER=clang++ -DMAREL_WERROR=ON -DMAREL_BENCHMARKS=ON
+MAREL_TARGET="core_tests app_tests gl_tests alloc_tests" \
+    marel_build "$CLANG_ASAN_BUILD" -DCMAKE_CXX_COMPILER=clang++ -DMAREL_WERROR=ON -DMAREL_SANITIZE=ON \
+    -DMAREL_BENCHMARKS=OFF
+
+section "Unit tests of the clang build (the step's exact values from clang's code)"
+run_ctest --test-dir "$CLANG_BUILD" --timeout 300 -L core
 
 # Exit status 1 is Escape's; the sanitizers report with 86 so the two cannot be
 # confused. These reach only the sanitized tests and program: ctest, Xvfb and
@@ -30,24 +48,25 @@ export ASAN_OPTIONS=exitcode=86
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export LSAN_OPTIONS="suppressions=$MAREL_ROOT/tests/sanitize/lsan.supp:print_suppressions=0"
 
-section "Unit and GL tests under the sanitizers"
-ctest --test-dir "$ASAN_BUILD" --output-on-failure --timeout 300 -L 'core|gl'
+section "Unit and GL tests under the sanitizers (GCC)"
+run_ctest --test-dir "$ASAN_BUILD" --timeout 300 -L 'core|gl'
+
+section "Unit and GL tests under the sanitizers (clang)"
+run_ctest --test-dir "$CLANG_ASAN_BUILD" --timeout 300 -L 'core|gl'
 
 section "The program under the sanitizers: start, frames, input, Escape"
-# Mesa's driver is preloaded so that its own small allocations can be told
-# apart (and suppressed) by name.
-asan_runtime="$(g++ -print-file-name=libasan.so)"
-swrast_driver="$(find /usr/lib -name swrast_dri.so -path '*dri*' | head -1)"
+# What the build found to preload: the compiler's sanitizer runtime where it is
+# a shared library, and Mesa's driver, so that the driver's own small
+# allocations can be told apart (and suppressed) by name.
+sanitizer_preload="$(cat "$ASAN_BUILD/sanitizer-preload.txt")"
 "$MAREL_ROOT/scripts/checked-run.sh" --stderr-file "$logs/asan.err" -- \
-    env LD_PRELOAD="$asan_runtime $swrast_driver" "$ASAN_BUILD/marel"
+    env LD_PRELOAD="$sanitizer_preload" "$ASAN_BUILD/marel"
 if grep -E 'AddressSanitizer|LeakSanitizer|runtime error' "$logs/asan.err"; then
-    echo "sanitizer reports in the program run" >&2
-    exit 1
+    fail "sanitizer reports in the program run"
 fi
 if [ -s "$logs/asan.err" ]; then
-    echo "the program wrote to stderr:" >&2
     cat "$logs/asan.err" >&2
-    exit 1
+    fail "the program wrote to stderr"
 fi
 
 unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
@@ -60,17 +79,86 @@ section "The program under valgrind memcheck: start, frames, input, Escape"
     || { cat "$logs/valgrind.err" >&2; exit 1; }
 grep 'ERROR SUMMARY' "$logs/valgrind.err" | tail -1
 
-section "Install"
-cmake --install "$MAREL_BUILD" --prefix "$logs/prefix" >/dev/null
+# What `cmake --install` and the package must hold, relative to the prefix.
+expected_files="bin/marel
+share/applications/marel.desktop
+share/doc/marel/changelog.gz
+share/doc/marel/copyright
+share/icons/hicolor/scalable/apps/marel.svg
+share/man/man6/marel.6.gz"
+
+section "The program alone, as a packager builds it: tests off, test and benchmark packages unfindable; install"
+marel_build "$logs/program-only" --no-warn-unused-cli -DMAREL_WERROR=ON -DBUILD_TESTING=OFF \
+    -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON \
+    -DCMAKE_DISABLE_FIND_PACKAGE_X11=ON >/dev/null
+cmake --install "$logs/program-only" --prefix "$logs/prefix" >/dev/null
+installed="$(cd "$logs/prefix" && find . -type f | sed 's|^\./||' | sort)"
+[ "$installed" = "$expected_files" ] || fail "cmake --install put in place:
+$installed
+expected:
+$expected_files"
 test -x "$logs/prefix/bin/marel"
-grep -q '^Exec=marel$' "$logs/prefix/share/applications/marel.desktop"
-echo "installed bin/marel and share/applications/marel.desktop"
+echo "installed: $(echo "$expected_files" | tr '\n' ' ')"
+
+section "Debian package: contents, dependencies, lintian, desktop entry, manual page, a run"
+rm -f "$MAREL_BUILD"/marel_*.deb
+(cd "$MAREL_BUILD" && cpack -G DEB >"$logs/cpack.out" 2>&1) || { cat "$logs/cpack.out" >&2; fail "cpack -G DEB"; }
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$MAREL_BUILD/CMakeCache.txt")"
+deb="$MAREL_BUILD/marel_${version}_$(dpkg --print-architecture).deb"
+[ -f "$deb" ] || fail "cpack made no $deb"
+
+packaged="$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sed 's|^\./usr/||' | sort)"
+[ "$packaged" = "$expected_files" ] || fail "the package holds:
+$packaged
+expected, under /usr:
+$expected_files"
+# Folders 0755 and files 0644, the program 0755, all owned by root.
+modes="$(dpkg-deb -c "$deb" | awk '{print $1, $2, $6}')"
+if echo "$modes" | grep -vE '^(drwxr-xr-x root/root \./usr/(.*/)?|-rwxr-xr-x root/root \./usr/bin/marel|-rw-r--r-- root/root \./usr/share/.*)$'; then
+    fail "files or folders above have unexpected modes or owners"
+fi
+
+depends="$(dpkg-deb -f "$deb" Depends)"
+echo "Depends: $depends"
+# dpkg-shlibdeps names the libraries the binary links against, with versions.
+for library in 'libc6 (>= ' 'libstdc++6 (>= ' 'libglut3.12 (>= ' 'libglu1-mesa | libglu1'; do
+    [[ "$depends" == *"$library"* ]] || fail "Depends lacks $library"
+done
+# Every dependency can be met from the archive (a dry run: nothing is installed).
+apt-get -s -o Debug::NoLocking=1 install "$deb" >"$logs/apt.out" 2>&1 \
+    || { cat "$logs/apt.out" >&2; fail "apt cannot install the package"; }
+echo "apt could install it: $(grep -c '^Inst ' "$logs/apt.out") package(s) including itself"
+
+# Errors and warnings fail; the informational tags are shown.
+lintian_status=0
+lintian --fail-on error,warning --display-info "$deb" >"$logs/lintian.out" 2>&1 || lintian_status=$?
+grep -v 'running with root privileges' "$logs/lintian.out" || true
+[ "$lintian_status" -eq 0 ] || fail "lintian reports errors or warnings (status $lintian_status)"
+echo "lintian: no errors, no warnings"
+
+dpkg-deb -x "$deb" "$logs/unpacked"
+validation="$(desktop-file-validate "$logs/unpacked/usr/share/applications/marel.desktop" 2>&1)"
+[ -z "$validation" ] || fail "desktop-file-validate: $validation"
+grep -qx 'Icon=marel' "$logs/unpacked/usr/share/applications/marel.desktop" || fail "the desktop entry names no icon"
+echo "desktop-file-validate: nothing to say"
+man_warnings="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$logs/unpacked/usr/share/man/man6/marel.6.gz" 2>&1 >/dev/null)"
+[ -z "$man_warnings" ] || fail "man --warnings: $man_warnings"
+LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$logs/unpacked/usr/share/man/man6/marel.6.gz" 2>/dev/null \
+    | grep -q 'EXIT STATUS' || fail "the manual page does not render"
+echo "man --warnings: nothing to say"
+
+# The packaged (stripped) program runs, from the unpacked tree.
+"$MAREL_ROOT/scripts/checked-run.sh" -- "$logs/unpacked/usr/bin/marel"
 
 section "Soak: two minutes of random input"
-ctest --test-dir "$MAREL_BUILD" --output-on-failure --timeout 600 -L soak
+run_ctest --test-dir "$MAREL_BUILD" --timeout 600 -L soak
 
 section "Benchmarks (figures only; targets are judged from these ratios)"
 "$MAREL_BUILD/bench/step_waves_bench" --benchmark_min_time=0.2
+# The step as GCC and as clang built it, in one run; fails only if the two
+# fields differ, never on a figure.
+"$MAREL_BUILD/bench/step_compilers_bench" "$MAREL_BUILD/bench/libmarel_step_module.so" \
+    "$CLANG_BUILD/bench/libmarel_step_module.so" --benchmark_min_time=0.2
 "$MAREL_BUILD/bench/draw_cycle_bench" --benchmark_enable_random_interleaving=true
 "$MAREL_BUILD/bench/startup_bench"
 

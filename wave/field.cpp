@@ -11,11 +11,17 @@ Vec3 normal[GRID_SIZE][GRID_SIZE];
 
 // The step's loops are compiled twice, for the x86-64 baseline and for AVX2,
 // and the loader picks the version the processor supports: one portable binary
-// that uses eight-wide vectors where it can. FMA stays off, so both versions
-// round every operation identically.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// that uses eight-wide vectors where it can. FMA stays off (and contraction is
+// off in the build), so both versions round every operation identically.
+// The pick is made by an ifunc resolver, which needs an ELF target and glibc's
+// loader (<cmath> has brought glibc's <features.h> by now); GCC and clang 14 or
+// later both build the clones. Everywhere else the plain loops are built.
+#if defined(__x86_64__) && defined(__ELF__) && defined(__GLIBC__) && defined(__has_attribute)
+#if __has_attribute(target_clones)
 #define VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
+#endif
+#endif
+#ifndef VECTOR_CLONES
 #define VECTOR_CLONES
 #endif
 
@@ -36,9 +42,7 @@ VECTOR_CLONES void integrate(const Grid& rowsScratch, const Grid& columnsScratch
     }
 }
 
-}  // namespace
-
-VECTOR_CLONES void laplacianAlongRows(const Grid& heights, Grid& out)
+VECTOR_CLONES void alongRows(const Grid& heights, Grid& out)
 {
     // The missing neighbour beyond an edge is the mirror of the inner one:
     // no flux crosses the edge.
@@ -55,7 +59,7 @@ VECTOR_CLONES void laplacianAlongRows(const Grid& heights, Grid& out)
     }
 }
 
-VECTOR_CLONES void laplacianAlongColumns(const Grid& heights, Grid& out)
+VECTOR_CLONES void alongColumns(const Grid& heights, Grid& out)
 {
     for (int r = 0; r < GRID_SIZE; ++r) {
         out[r][0] = (heights[r][1] - heights[r][0]) * EDGE_DIFFERENCE;
@@ -66,7 +70,7 @@ VECTOR_CLONES void laplacianAlongColumns(const Grid& heights, Grid& out)
     }
 }
 
-VECTOR_CLONES void computeNormals()
+VECTOR_CLONES void interiorNormals()
 {
     for (int r = 1; r < LAST; ++r) {
         // One row's components in separate arrays first: the square roots and
@@ -90,17 +94,37 @@ VECTOR_CLONES void computeNormals()
     }
 }
 
+}  // namespace
+
+// The public routines are plain functions that call the clones: clang 14 gives
+// a cloned function's dispatcher a name of its own, which callers in other
+// files could not link to.
+void laplacianAlongRows(const Grid& heights, Grid& out)
+{
+    alongRows(heights, out);
+}
+
+void laplacianAlongColumns(const Grid& heights, Grid& out)
+{
+    alongColumns(heights, out);
+}
+
+void computeNormals()
+{
+    interiorNormals();
+}
+
 void stepWaves()
 {
     // Scratch grids live on the stack for one step: a step allocates nothing.
     Grid rowsScratch;
     Grid columnsScratch;
-    laplacianAlongRows(height, rowsScratch);
-    laplacianAlongColumns(height, columnsScratch);
+    alongRows(height, rowsScratch);
+    alongColumns(height, columnsScratch);
     integrate(rowsScratch, columnsScratch);
 
     applySource();
-    computeNormals();
+    interiorNormals();
 }
 
 void clearHeights()

@@ -6,7 +6,8 @@
 #include "camera/input.h"
 #include "tests/support/motion_watch.h"
 
-#include <GL/freeglut.h>
+#include "render/gl_headers.h"
+
 #include <GL/glx.h>
 
 #include <cmath>

@@ -4,8 +4,7 @@
 
 #include "overlay/text_overlay.h"
 
-#include <GL/freeglut.h>
-#include <GL/glu.h>
+#include "render/gl_headers.h"
 
 #include <algorithm>
 #include <array>

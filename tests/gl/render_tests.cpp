@@ -9,7 +9,7 @@
 #include "render/scene.h"
 #include "wave/field.h"
 
-#include <GL/freeglut.h>
+#include "render/gl_headers.h"
 
 #include <algorithm>
 #include <array>

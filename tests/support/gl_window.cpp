@@ -11,7 +11,7 @@
 #include "wave/field.h"
 #include "wave/source.h"
 
-#include <GL/freeglut.h>
+#include <GL/freeglut.h>  // glutExit() is freeglut's own
 #include <GL/glu.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>

@@ -3,7 +3,7 @@
 
 #include "render/scene.h"
 
-#include <GL/freeglut.h>
+#include "render/gl_headers.h"
 
 #include <cstdlib>
 
