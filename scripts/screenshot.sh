@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Takes a screenshot of the running program in a private Xvfb server.
+# Takes a screenshot of the running program in a private X server (Debian's
+# xvfb-run starts and stops it).
 #   scripts/screenshot.sh OUTPUT.png [SECONDS_AFTER_THE_WINDOW_APPEARS]
 # The default waits past the first frame-rate figure, which the program shows
 # a second after its first drawn frame (until then the corner reads 0).
@@ -7,26 +8,22 @@
 # the same build as run.sh's).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
-source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 
-output="$1"
+output="$(realpath -m "$1")"
 delay="${2:-2.5}"
 
-marel_install_packages "${MAREL_RUN_PACKAGES[@]}" "${MAREL_X_PACKAGES[@]}"
-MAREL_TARGET=marel marel_build "$MAREL_BUILD" "${MAREL_PROGRAM_ONLY[@]}" >/dev/null
+if [ -z "${MAREL_SCREENSHOT_SERVER:-}" ]; then
+    marel_install_packages "${MAREL_RUN_PACKAGES[@]}" "${MAREL_X_PACKAGES[@]}"
+    MAREL_TARGET=marel marel_build "$MAREL_BUILD" "${MAREL_PROGRAM_ONLY[@]}" >/dev/null
+    MAREL_SCREENSHOT_SERVER=1 exec xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -nolisten tcp" \
+        "${BASH_SOURCE[0]}" "$output" "$delay"
+fi
 
-MAREL_XVFB_PID=""
-program_pid=""
-cleanup() {
-    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
-    [ -n "$MAREL_XVFB_PID" ] && kill "$MAREL_XVFB_PID" 2>/dev/null || true
-}
-trap cleanup EXIT
-
-marel_start_xvfb || { echo "Xvfb did not start" >&2; exit 1; }
 "$MAREL_BUILD/marel" &
 program_pid=$!
-window="$(marel_wait_window "$program_pid" 10)" || { echo "no window" >&2; exit 1; }
+trap 'kill "$program_pid" 2>/dev/null || true' EXIT
+window="$(timeout 10 xdotool search --sync --onlyvisible --name '^Marel$' | head -1)"
+[ -n "$window" ] || { echo "no window" >&2; exit 1; }
 sleep "$delay"
 xwd -id "$window" -silent | convert xwd:- -strip "$output"
 echo "wrote $output"

@@ -16,7 +16,7 @@ MAREL_RUN_PACKAGES=(
 )
 # Running the program in a private X server and looking at it.
 MAREL_X_PACKAGES=(
-    xvfb                                    # headless X server
+    xvfb xauth                              # headless X server; xvfb-run needs xauth
     xdotool                                 # input and window search
     x11-apps imagemagick                    # xwd and convert: screenshots, "has it drawn yet"
 )

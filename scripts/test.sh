@@ -54,30 +54,37 @@ run_ctest --test-dir "$ASAN_BUILD" --timeout 300 -L 'core|gl'
 section "Unit and GL tests under the sanitizers (clang)"
 run_ctest --test-dir "$CLANG_ASAN_BUILD" --timeout 300 -L 'core|gl'
 
+# The end-to-end harness's checked run (start, drawn frames, pointer, buttons,
+# keys, Escape with status 1, nothing printed), under a tool or on another
+# build of the program: checked_run PREFIX [VAR=VALUE...] HARNESS
+checked_run() {
+    local prefix="$1" status=0
+    shift
+    env MAREL_CHECKED_RUN="$prefix" "$@" --gtest_filter='CheckedRun.*' --gtest_brief=1 >"$logs/checked.out" 2>&1 \
+        || status=$?
+    cat "$logs/checked.out"
+    # A skipped or missing test is no pass.
+    [ "$status" -eq 0 ] && grep -q '^\[  PASSED  \] 1 test\.$' "$logs/checked.out" && ! grep -q SKIPPED "$logs/checked.out"
+}
+
 section "The program under the sanitizers: start, frames, input, Escape"
 # What the build found to preload: the compiler's sanitizer runtime where it is
 # a shared library, and Mesa's driver, so that the driver's own small
-# allocations can be told apart (and suppressed) by name.
-sanitizer_preload="$(cat "$ASAN_BUILD/sanitizer-preload.txt")"
-"$MAREL_ROOT/scripts/checked-run.sh" --stderr-file "$logs/asan.err" -- \
-    env LD_PRELOAD="$sanitizer_preload" "$ASAN_BUILD/marel"
-if grep -E 'AddressSanitizer|LeakSanitizer|runtime error' "$logs/asan.err"; then
-    fail "sanitizer reports in the program run"
-fi
-if [ -s "$logs/asan.err" ]; then
-    cat "$logs/asan.err" >&2
-    fail "the program wrote to stderr"
-fi
+# allocations can be told apart (and suppressed) by name. The harness fails on
+# any sanitizer report in the program's output.
+checked_run "" LD_PRELOAD="$(cat "$ASAN_BUILD/sanitizer-preload.txt")" "$ASAN_BUILD/tests/e2e_tests" \
+    || fail "the program under the sanitizers"
 
 unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
 
 section "The program under valgrind memcheck: start, frames, input, Escape"
-"$MAREL_ROOT/scripts/checked-run.sh" --stderr-file "$logs/valgrind.err" -- \
-    valgrind --error-exitcode=99 --keep-debuginfo=yes --leak-check=full \
+# An error makes valgrind end the program with 99 instead of Escape's 1.
+checked_run "valgrind --error-exitcode=99 --keep-debuginfo=yes --leak-check=full \
     --show-leak-kinds=definite --errors-for-leak-kinds=definite \
-    --suppressions="$MAREL_ROOT/tests/valgrind/mesa.supp" "$MAREL_BUILD/marel" \
-    || { cat "$logs/valgrind.err" >&2; exit 1; }
-grep 'ERROR SUMMARY' "$logs/valgrind.err" | tail -1
+    --suppressions=$(printf %q "$MAREL_ROOT/tests/valgrind/mesa.supp") \
+    --log-file=$(printf %q "$logs/valgrind.log")" "$MAREL_BUILD/tests/e2e_tests" \
+    || { cat "$logs/valgrind.log" >&2; fail "the program under valgrind"; }
+grep 'ERROR SUMMARY' "$logs/valgrind.log" | tail -1
 
 # What `cmake --install` and the package must hold, relative to the prefix.
 expected_files="bin/marel
@@ -148,7 +155,8 @@ LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$logs/unpacked/usr/share/man/man6/marel.6.gz"
 echo "man --warnings: nothing to say"
 
 # The packaged (stripped) program runs, from the unpacked tree.
-"$MAREL_ROOT/scripts/checked-run.sh" -- "$logs/unpacked/usr/bin/marel"
+checked_run "" MAREL_PROGRAM="$logs/unpacked/usr/bin/marel" "$MAREL_BUILD/tests/e2e_tests" \
+    || fail "the packaged program"
 
 section "Soak: two minutes of random input"
 run_ctest --test-dir "$MAREL_BUILD" --timeout 600 -L soak

@@ -89,8 +89,9 @@ TEST(Program, WithoutADisplayTheToolkitEndsItWithAMessage)
 
 // The program under a checking tool, named by MAREL_CHECKED_RUN as a command
 // prefix (valgrind's command line, say; empty for an AddressSanitizer build's
-// own program): start, drawn frames, pointer, buttons and keys, Escape. Slow
-// under such tools, so it runs only when asked for.
+// own program or for the packaged one named by MAREL_PROGRAM): start, drawn
+// frames, pointer, buttons and keys, Escape. Slow under such tools, so it
+// runs only when asked for.
 TEST(CheckedRun, StartsDrawsTakesInputAndEndsOnEscape)
 {
     const char* runUnder = std::getenv("MAREL_CHECKED_RUN");

@@ -83,7 +83,11 @@ MarelProgram::MarelProgram(std::shared_ptr<XvfbServer> server, const std::string
     // that sanitizer and driver settings reach it; without a server, DISPLAY is unset.
     // Through the shell, so that `runUnder` may quote its words; exec keeps
     // the process the program's (or the tool's) own.
-    pid_ = launch(Launch{.argv = {"sh", "-c", "exec " + runUnder + " \"$0\"", MAREL_PROGRAM},
+    // MAREL_PROGRAM in the environment names another build of the program
+    // (the packaged one, say) to run instead of this build's.
+    const char* other = std::getenv("MAREL_PROGRAM");
+    const std::string program = other != nullptr && *other != '\0' ? other : MAREL_PROGRAM;
+    pid_ = launch(Launch{.argv = {"sh", "-c", "exec " + runUnder + " \"$0\"", program},
                          .display = server_ ? server_->display() : "",
                          .standardOutput = directory_ + "/stdout",
                          .standardError = directory_ + "/stderr",
