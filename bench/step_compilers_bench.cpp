@@ -9,6 +9,7 @@
 // modules' fields differ, 1 if a module cannot be loaded or a figure is missing.
 #include "bench/ratio_reporter.h"
 #include "bench/step_module.h"
+#include "bench/wave_in_flight.h"
 #include "common/grid.h"
 
 #include <benchmark/benchmark.h>
@@ -22,7 +23,6 @@
 
 namespace {
 
-constexpr int SETTLING_STEPS = 10000;  // the pulse has crossed the barrier; no subnormals left
 constexpr int STEPS_PER_ITERATION = 1;  // figures per step, as in step_waves_bench
 constexpr int REPETITIONS = 15;
 

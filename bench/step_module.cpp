@@ -4,9 +4,8 @@
 // process each step their own field.
 #include "bench/step_module.h"
 
-#include "tests/support/driven_clock.h"
+#include "bench/wave_in_flight.h"
 #include "wave/field.h"
-#include "wave/source.h"
 
 #include <cstring>
 
@@ -14,19 +13,9 @@
 
 namespace {
 
-constexpr int STEPS_PER_MILLI = 16;  // about what the demo manages while it draws
-
-struct FieldSnapshot {
-    Grid height;
-    Grid velocity;
-    Vec3 normal[GRID_SIZE][GRID_SIZE];
-    int32_t clockMillis;
-};
-
-FieldSnapshot kept;
 // Drives processMillis() for as long as the module is loaded: the source reads
 // this clock, never the wall clock, so runs are repeatable.
-DrivenClock clock(0);
+DrivenClock drivenClock(0);
 
 }  // namespace
 
@@ -43,31 +32,12 @@ MAREL_EXPORT const char* marelStepCompiler()
 
 MAREL_EXPORT void marelStepSettle(int steps)
 {
-    clock.set(0);
-    clearHeights();
-    clearVelocities();
-    for (auto& row : normal) {
-        for (Vec3& n : row) {
-            n = Vec3{};
-        }
-    }
-    restartSourceForTesting();
-    for (int step = 0; step < steps; ++step) {
-        clock.set(step / STEPS_PER_MILLI);
-        stepWaves();
-    }
-    std::memcpy(kept.height, height, sizeof height);
-    std::memcpy(kept.velocity, velocity, sizeof velocity);
-    std::memcpy(kept.normal, normal, sizeof normal);
-    kept.clockMillis = clock.get();
+    settleWaveInFlight(drivenClock, steps);
 }
 
 MAREL_EXPORT void marelStepRestore()
 {
-    std::memcpy(height, kept.height, sizeof height);
-    std::memcpy(velocity, kept.velocity, sizeof velocity);
-    std::memcpy(normal, kept.normal, sizeof normal);
-    clock.set(kept.clockMillis);
+    restoreWaveInFlight(drivenClock);
 }
 
 MAREL_EXPORT void marelStepRun(int steps)
