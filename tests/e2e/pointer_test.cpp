@@ -21,12 +21,12 @@ constexpr auto SETTLE = 400ms;  // many drawn frames, even on a loaded machine
 // The surface, lit grey to white, above the frame-rate figure.
 int surfaceArea(const Screenshot& shot)
 {
-    return shot.count(shot.scene(), isGrey);
+    return shot.count(shot.scene(), isSurface);
 }
 
 Box surfaceBounds(const Screenshot& shot)
 {
-    return shot.bounds(shot.scene(), isGrey);
+    return shot.bounds(shot.scene(), isSurface);
 }
 
 int holdButton(MarelProgram& program, const char* button)

@@ -204,7 +204,7 @@ TEST(Soak, RandomInputLeavesTheProgramDrawingWithinItsMemoryAndAnsweringEscape)
     ASSERT_EQ(first.width, 500);
     ASSERT_EQ(first.height, 500);
     EXPECT_GT(first.differences(program.screenshot(), first.scene()), 100);
-    EXPECT_GT(first.count(first.scene(), isGrey), 200);
+    EXPECT_GT(first.count(first.scene(), isSurface), 200);
 
     program.pressEscape();
     EXPECT_EQ(program.waitForExit(2s), 1) << "Escape did not end the program";

@@ -52,7 +52,7 @@ TEST(Program, OpensItsWindowDrawsAnimatesIgnoresOtherKeysAndEndsOnEscape)
     ASSERT_EQ(first.width, 500);
     ASSERT_EQ(first.height, 500);
     const Box middle{100, 100, 400, 400};
-    EXPECT_GT(first.count(middle, isGrey), 5000);
+    EXPECT_GT(first.count(middle, isSurface), 5000);
     EXPECT_GT(first.count(middle, isRed), 40);
     EXPECT_GT(first.count(middle, isGreen), 4);
     EXPECT_GT(first.count(middle, isBlue), 150);

@@ -12,15 +12,16 @@ struct Rgb {
     int level() const { return (r + g + b) / 3; }
 };
 
-// What the picture is made of. The lit surface is a neutral grey, never darker
-// than its ambient term (about 90 of 255), short of white but for its
-// brightest highlights; the text is white; the axes are pure red, green and
-// blue; the background is black.
-inline bool isGrey(Rgb c)
+// What the picture is made of. The lit surface is neutral, never darker than
+// its ambient term (about 90 of 255), and grey but for its highlights, which
+// reach white; the text is white; the axes are pure red, green and blue; the
+// background is black.
+inline bool isSurface(Rgb c)
 {
     const auto [low, high] = std::minmax({c.r, c.g, c.b});
-    return high - low <= 8 && low > 60 && high < 240;
+    return high - low <= 8 && low > 60;
 }
+inline bool isGrey(Rgb c) { return isSurface(c) && std::max({c.r, c.g, c.b}) < 240; }
 inline bool isWhite(Rgb c) { return std::min({c.r, c.g, c.b}) > 200; }
 inline bool isLit(Rgb c) { return c.r > 0 || c.g > 0 || c.b > 0; }
 inline bool isRed(Rgb c) { return c.r >= 150 && c.g <= 80 && c.b <= 80; }
