@@ -11,6 +11,7 @@
 #include <algorithm>
 
 WindowCentre windowCentre = {0, 0};
+WindowSize windowSize = {0, 0};
 
 namespace {
 const GLfloat lightColour[] = {1.0f, 1.0f, 1.0f, 1.0f};  // ambient, diffuse and specular alike
@@ -42,8 +43,10 @@ void initScene()
     clearHeights();
     clearVelocities();
 
-    windowCentre.x = static_cast<int16_t>(glutGet(GLUT_WINDOW_WIDTH) >> 1);
-    windowCentre.y = static_cast<int16_t>(glutGet(GLUT_WINDOW_HEIGHT) >> 1);
+    windowSize.width = static_cast<int16_t>(glutGet(GLUT_WINDOW_WIDTH));
+    windowSize.height = static_cast<int16_t>(glutGet(GLUT_WINDOW_HEIGHT));
+    windowCentre.x = static_cast<int16_t>(windowSize.width >> 1);
+    windowCentre.y = static_cast<int16_t>(windowSize.height >> 1);
     glutWarpPointer(windowCentre.x, windowCentre.y);
     // The light's position is set by every drawn frame, after its drawing.
 }
@@ -61,6 +64,8 @@ void onReshape(int width, int height)
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 
+    windowSize.width = static_cast<int16_t>(width);
+    windowSize.height = static_cast<int16_t>(height);
     windowCentre.x = static_cast<int16_t>(width >> 1);
     windowCentre.y = static_cast<int16_t>(height >> 1);
 

@@ -11,6 +11,13 @@ struct WindowCentre {
 };
 extern WindowCentre windowCentre;
 
+// The window's size in pixels, as the toolkit last reported it.
+struct WindowSize {
+    int16_t width;
+    int16_t height;
+};
+extern WindowSize windowSize;
+
 constexpr double FIELD_OF_VIEW_DEGREES = 50.0;  // vertical
 constexpr double NEAR_PLANE = 0.1;              // world units
 constexpr double FAR_PLANE = 10000.0;           // world units

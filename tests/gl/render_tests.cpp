@@ -97,6 +97,8 @@ TEST_F(RenderTest, ReshapeSetsViewportProjectionCentreAndOverlaySize)
     onReshape(501, 300);
     EXPECT_EQ(windowCentre.x, 250);
     EXPECT_EQ(windowCentre.y, 150);
+    EXPECT_EQ(windowSize.width, 501);
+    EXPECT_EQ(windowSize.height, 300);
     std::array<GLint, 4> viewport;
     glGetIntegerv(GL_VIEWPORT, viewport.data());
     EXPECT_EQ(viewport, (std::array<GLint, 4>{0, 0, 501, 300}));
