@@ -5,7 +5,7 @@
 #include "render/frame.h"
 #include "render/scene.h"
 
-#include "render/gl_headers.h"
+#include "platform/gl_headers.h"
 
 #include <cstdlib>
 

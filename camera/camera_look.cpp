@@ -1,7 +1,7 @@
 // The camera's view transform, the only part of the camera that calls GL.
 #include "camera/camera.h"
 
-#include "render/gl_headers.h"
+#include "platform/gl_headers.h"
 
 void Camera::look() const
 {

@@ -4,7 +4,7 @@
 #include "camera/camera.h"
 #include "common/clock.h"
 
-#include "render/gl_headers.h"
+#include "platform/gl_headers.h"
 
 #include <algorithm>
 #include <cmath>

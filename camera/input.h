@@ -2,7 +2,7 @@
 // whose movements turn the camera, and buttons that move it in and out.
 #pragma once
 
-#include "render/scene.h"
+#include "platform/window_geometry.h"
 
 constexpr float TURN_RATE = 0.001f;  // radians per pixel of pointer movement
 constexpr float MOVE_SPEED = 0.02f;  // world units per millisecond while a button is held

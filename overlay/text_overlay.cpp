@@ -1,7 +1,7 @@
 // The text overlay stream.
 #include "overlay/text_overlay.h"
 
-#include "render/gl_headers.h"
+#include "platform/gl_headers.h"
 
 #include <string_view>
 

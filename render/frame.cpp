@@ -6,7 +6,7 @@
 #include "overlay/frame_rate_counter.h"
 #include "wave/field.h"
 
-#include "render/gl_headers.h"
+#include "platform/gl_headers.h"
 
 int32_t renderCounter = 0;
 

@@ -6,12 +6,10 @@
 #include "render/frame.h"
 #include "wave/field.h"
 
-#include "render/gl_headers.h"
+#include "platform/gl_headers.h"
+#include "platform/window_geometry.h"
 
 #include <algorithm>
-
-WindowCentre windowCentre = {0, 0};
-WindowSize windowSize = {0, 0};
 
 namespace {
 const GLfloat lightColour[] = {1.0f, 1.0f, 1.0f, 1.0f};  // ambient, diffuse and specular alike

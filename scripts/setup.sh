@@ -12,6 +12,7 @@ MAREL_BUILD="${MAREL_BUILD:-$MAREL_ROOT/build}"
 MAREL_RUN_PACKAGES=(
     cmake make g++                          # toolchain
     freeglut3-dev libglu1-mesa-dev          # GLUT, GLU and the GL headers
+    libx11-dev libxrandr-dev                # Xlib and RandR: where the monitors lie
     libgl1-mesa-dri                         # Mesa's driver (software rendering where there is no GPU)
 )
 # Running the program in a private X server and looking at it.

@@ -6,9 +6,10 @@
 #include "camera/input.h"
 #include "overlay/text_overlay.h"
 #include "render/frame.h"
+#include "platform/window_geometry.h"
 #include "render/scene.h"
 
-#include "render/gl_headers.h"
+#include "platform/gl_headers.h"
 
 #include <atomic>
 #include <cstddef>

@@ -6,7 +6,7 @@
 #include "camera/input.h"
 #include "tests/support/motion_watch.h"
 
-#include "render/gl_headers.h"
+#include "platform/gl_headers.h"
 
 #include <GL/glx.h>
 

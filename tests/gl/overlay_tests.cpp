@@ -4,7 +4,7 @@
 
 #include "overlay/text_overlay.h"
 
-#include "render/gl_headers.h"
+#include "platform/gl_headers.h"
 
 #include <algorithm>
 #include <array>

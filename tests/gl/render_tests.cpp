@@ -6,10 +6,11 @@
 #include "camera/camera.h"
 #include "overlay/text_overlay.h"
 #include "render/frame.h"
+#include "platform/window_geometry.h"
 #include "render/scene.h"
 #include "wave/field.h"
 
-#include "render/gl_headers.h"
+#include "platform/gl_headers.h"
 
 #include <algorithm>
 #include <array>

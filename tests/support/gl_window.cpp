@@ -7,6 +7,7 @@
 #include "overlay/frame_rate_counter.h"
 #include "overlay/text_overlay.h"
 #include "render/frame.h"
+#include "platform/window_geometry.h"
 #include "render/scene.h"
 #include "wave/field.h"
 #include "wave/source.h"

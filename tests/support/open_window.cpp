@@ -3,7 +3,7 @@
 
 #include "render/scene.h"
 
-#include "render/gl_headers.h"
+#include "platform/gl_headers.h"
 
 #include <cstdlib>
 
