@@ -5,85 +5,25 @@
 #include "common/clock.h"
 
 #include "platform/gl_headers.h"
+#include "platform/window_geometry.h"
 
-#include <algorithm>
 #include <cmath>
 
-PointerHold pointerHold;
+PointerCapture pointerCapture;
+DesktopMonitors desktopMonitors;
 
 namespace {
 
-bool same(WindowCentre a, WindowCentre b)
+// Where the window lies now. No callback reports a move of the window, so its
+// position is asked for only when the pointer is about to be sent home: two
+// round trips to the display. The size comes from the reshape callback.
+WindowPlacement currentPlacement()
 {
-    return a.x == b.x && a.y == b.y;
+    return WindowPlacement{glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y), windowSize.width, windowSize.height};
 }
 
-WindowCentre at(int x, int y)
+void turnCamera(float yaw, float pitch)
 {
-    return WindowCentre{static_cast<int16_t>(x), static_cast<int16_t>(y)};
-}
-
-// The home for the window as it now lies. No callback reports a move of the
-// window, so its position is asked for each time the pointer has moved: two
-// round trips to the display (about 35 us each on a local X server). The size
-// comes from the reshape callback and the screen's from the toolkit's memory,
-// which costs nothing.
-WindowCentre currentHome()
-{
-    return pointerHome(windowCentre, glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y), windowSize.width,
-                       windowSize.height, glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
-}
-
-void holdAt(WindowCentre home)
-{
-    pointerHold.centre = windowCentre;
-    pointerHold.home = home;
-    pointerHold.rest = home;
-    pointerHold.warpPending = false;
-}
-
-// Turns the camera by the pointer's movement away from its rest point and
-// warps it home. Returns having done nothing when the pointer has not moved.
-void followPointer(int x, int y)
-{
-    PointerHold& hold = pointerHold;
-    if (!same(hold.centre, windowCentre)) {
-        holdAt(currentHome());  // resized
-    }
-    // At the rest point the pointer has not moved, or the server is reporting
-    // our own warp: turn nothing and do not warp again, or the warps would
-    // feed themselves.
-    if (x == hold.rest.x && y == hold.rest.y) {
-        hold.warpPending = false;
-        return;
-    }
-    const WindowCentre home = currentHome();
-    if (!same(home, hold.home)) {
-        holdAt(home);  // moved so that the screen shows more, or less, of it
-    }
-    if (x == hold.home.x && y == hold.home.y) {
-        hold.rest = hold.home;  // a warp home has arrived after all
-        hold.warpPending = false;
-        return;
-    }
-    if (hold.warpPending && x == hold.warpedFrom.x && y == hold.warpedFrom.y) {
-        // Reported again where we warped it from: the warp left the pointer
-        // there (the point it was sent to cannot be reached, or the display
-        // ignores warps). That is the pointer at rest, not a movement;
-        // answering it with a turn and another warp would turn the view
-        // without end.
-        hold.rest = at(x, y);
-        hold.warpPending = false;
-        return;
-    }
-
-    // Right gives a negative yaw, down a negative pitch.
-    const float yaw = static_cast<float>(hold.rest.x - x) * TURN_RATE;
-    const float pitch = static_cast<float>(hold.rest.y - y) * TURN_RATE;
-    glutWarpPointer(hold.home.x, hold.home.y);
-    hold.warpPending = true;
-    hold.warpedFrom = at(x, y);
-
     // The camera's right-hand direction, (view - position) x up, made unit.
     // On the vertical through the view point it has no length; the NaN axis
     // then makes rotate() refuse the pitch.
@@ -116,23 +56,10 @@ void moveAndRedisplay()
 
 }  // namespace
 
-WindowCentre pointerHome(WindowCentre centre, int windowX, int windowY, int width, int height, int screenWidth,
-                         int screenHeight)
+void refreshMonitors()
 {
-    // The part of the window on the screen, in window pixels, right and bottom exclusive.
-    const int left = std::max(0, -windowX);
-    const int top = std::max(0, -windowY);
-    const int right = std::min(width, screenWidth - windowX);
-    const int bottom = std::min(height, screenHeight - windowY);
-    if (left >= right || top >= bottom) {
-        return centre;  // no part is shown, and no pointer event can arrive
-    }
-    if (centre.x >= left && centre.x < right && centre.y >= top && centre.y < bottom) {
-        return centre;
-    }
-    // The middle of what is shown leaves room to move every way; a point on
-    // the screen's edge could not report movement beyond it.
-    return at((left + right) >> 1, (top + bottom) >> 1);
+    desktopMonitors.layout = usableMonitors(queryMonitors(desktopMonitors.displayName), glutGet(GLUT_SCREEN_WIDTH),
+                                            glutGet(GLUT_SCREEN_HEIGHT));
 }
 
 void onMouse(int button, int state, int, int)
@@ -153,14 +80,33 @@ void onMouse(int button, int state, int, int)
 
 void onMotion(int x, int y)
 {
-    followPointer(x, y);
+    const PointerResponse response = pointerCapture.report(x, y, desktopMonitors.layout, currentPlacement);
+    if (response.warp) {
+        glutWarpPointer(response.warpTo.x, response.warpTo.y);
+    }
+    if (response.turned) {
+        turnCamera(response.yaw, response.pitch);
+    }
     moveAndRedisplay();
+}
+
+void onEntry(int state)
+{
+    if (state == GLUT_ENTERED) {
+        refreshMonitors();
+        pointerCapture.enter();
+    }
 }
 
 void onIdle()
 {
-    // The pointer has not moved. This does not pass through followPointer():
+    // The pointer has not moved. This does not pass through the pointer rule:
     // an idle tick is no report from the display, so it must not count as
-    // news that a warp has arrived.
+    // the pointer being seen anywhere.
     moveAndRedisplay();
+}
+
+void resetPointerForTesting()
+{
+    pointerCapture = PointerCapture{};
 }

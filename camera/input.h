@@ -1,33 +1,29 @@
-// Pointer and button handling: a hidden pointer held at the window's centre,
-// whose movements turn the camera, and buttons that move it in and out.
+// Pointer and button handling: a hidden pointer held in the window, whose
+// movements turn the camera, and buttons that move it in and out. The rule for
+// the pointer is camera/pointer_capture.h; these are the toolkit's callbacks
+// round it.
 #pragma once
 
-#include "platform/window_geometry.h"
+#include "camera/pointer_capture.h"
+#include "platform/monitors.h"
 
-constexpr float TURN_RATE = 0.001f;  // radians per pixel of pointer movement
 constexpr float MOVE_SPEED = 0.02f;  // world units per millisecond while a button is held
 
-// Where the pointer is held, in window pixels, origin top left. `home` is where
-// it is warped back to: the window's centre, or, while the screen does not
-// show the centre, the centre of the part of the window that it does show
-// (the pointer cannot reach a point off the screen). `rest` is where movements
-// are measured from: `home`, unless a warp there has been seen to leave the
-// pointer where it was (a spot the pointer cannot reach, or a warp the display
-// did not carry out), in which case the pointer rests where it stayed.
-struct PointerHold {
-    WindowCentre centre{0, 0};      // windowCentre when `home` was last worked out
-    WindowCentre home{0, 0};
-    WindowCentre rest{0, 0};
-    WindowCentre warpedFrom{0, 0};  // the pointer position last answered with a warp
-    bool warpPending = false;       // warped, and no report of the pointer at rest since
-};
-extern PointerHold pointerHold;
+// The captured pointer's state.
+extern PointerCapture pointerCapture;
 
-// The pointer's home for a window of the given size at the given position on
-// a screen of the given size: `centre` while the screen shows it, else the
-// centre of the window's part on the screen; `centre` when none is.
-WindowCentre pointerHome(WindowCentre centre, int windowX, int windowY, int width, int height, int screenWidth,
-                         int screenHeight);
+// The monitors the pointer is judged by (usableMonitors() of what the display
+// reported), asked at start and again whenever the pointer enters the window
+// (a projector may have been plugged in since), and the display they are
+// asked of: the toolkit's -display option, or nullptr for the default.
+struct DesktopMonitors {
+    MonitorLayout layout;
+    const char* displayName = nullptr;
+};
+extern DesktopMonitors desktopMonitors;
+
+// Asks the display for its monitors again and keeps what the pointer rule can use.
+void refreshMonitors();
 
 // The toolkit's mouse-button callback: sets or clears the camera's moving flags.
 void onMouse(int button, int state, int x, int y);
@@ -36,6 +32,14 @@ void onMouse(int button, int state, int x, int y);
 // origin top left. Always ends with one call of the display routine.
 void onMotion(int x, int y);
 
-// The toolkit's idle callback: an unmoved pointer event, so that held buttons
-// keep moving the camera and the display routine runs continuously.
+// The toolkit's entry callback: the pointer's next report after it comes in
+// is where it entered, and turns nothing.
+void onEntry(int state);
+
+// Test hook: the pointer rule as at start, before any report. The monitors
+// are kept.
+void resetPointerForTesting();
+
+// The toolkit's idle callback: held buttons keep moving the camera and the
+// display routine runs continuously.
 void onIdle();

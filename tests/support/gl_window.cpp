@@ -100,7 +100,7 @@ void resetProgramState()
     glEnable(GL_LIGHTING);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     onReshape(TEST_WINDOW_SIZE, TEST_WINDOW_SIZE);
-    pointerHold = PointerHold{};
+    resetPointerForTesting();
 }
 
 void drawFrames(int frames)

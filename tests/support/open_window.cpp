@@ -1,6 +1,7 @@
 // The program's window opened for tests and benchmarks.
 #include "tests/support/open_window.h"
 
+#include "camera/input.h"
 #include "render/scene.h"
 
 #include "platform/gl_headers.h"
@@ -15,6 +16,7 @@ std::unique_ptr<XvfbServer> openProgramWindow()
     static char* arguments[] = {programName, nullptr};
     int argumentCount = 1;
     glutInit(&argumentCount, arguments);
+    refreshMonitors();  // as the program does at start, for the pointer's home
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(TEST_WINDOW_SIZE, TEST_WINDOW_SIZE);
     // Wholly on the screen, or XGetImage refuses it: unplaced, the toolkit puts it at (-1, -1).

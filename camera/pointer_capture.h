@@ -1,0 +1,88 @@
+// The captured pointer's rule, free of GL and of the windowing system: which
+// pointer reports turn the view and by how much, and where the pointer is sent
+// back to. The toolkit's callbacks are a thin shell round it.
+#pragma once
+
+#include "platform/monitors.h"
+
+#include <cstdint>
+
+constexpr float TURN_RATE = 0.001f;  // radians per pixel of pointer movement
+
+// A point in window pixels, origin at the window's top left, as the toolkit
+// reports the pointer.
+struct PointerPoint {
+    int x = 0;
+    int y = 0;
+    bool operator==(const PointerPoint& other) const { return x == other.x && y == other.y; }
+};
+
+// The window's client area on the desktop, in screen pixels.
+struct WindowPlacement {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// What one report asks of the shell: a turn (both angles 0 unless `turned`),
+// and whether to warp the pointer, and where to.
+struct PointerResponse {
+    bool turned = false;
+    float yaw = 0.0f;    // radians about the up vector; a move to the right gives a negative yaw
+    float pitch = 0.0f;  // radians about the camera's right-hand direction; a move down gives a negative pitch
+    bool warp = false;
+    PointerPoint warpTo;
+};
+
+// The monitors as the pointer rule judges them: those of `layout` that have
+// an area, or, when none has (no RandR, no monitor reported, or only empty
+// ones), one monitor covering the whole screen of the given size.
+MonitorLayout usableMonitors(const MonitorLayout& layout, int screenWidth, int screenHeight);
+
+// Where the pointer is held in a window placed so: its centre (width >> 1,
+// height >> 1) while a monitor shows that pixel; else the middle of the
+// window's largest part that one monitor shows, since a point that no monitor
+// shows cannot be reached; the centre when no monitor shows any of it.
+PointerPoint pointerHome(const WindowPlacement& window, const MonitorLayout& monitors);
+
+// Mouse capture as mature windowing toolkits do it: each movement is measured
+// from the position last reported, and the report of our own warp is known by
+// its position. This holds whether the display carries warps out, drops them
+// (VNC viewers, nested servers, some Wayland compositors), clamps them at a
+// screen's edge or delivers them late.
+class PointerCapture {
+public:
+    // The pointer came into the window from outside: its next report is where
+    // it came in, not a movement.
+    void enter() { known_ = false; }
+
+    // One report of the pointer at (x, y). `placement` is called only when the
+    // pointer is to be sent home (asking the display where the window is may
+    // cost round trips) and returns the window's WindowPlacement.
+    template <typename Placement>
+    PointerResponse report(int x, int y, const MonitorLayout& monitors, Placement placement)
+    {
+        Followed followed = follow(PointerPoint{x, y});
+        if (followed.goHome) {
+            sendHome(followed.response, PointerPoint{x, y}, placement(), monitors);
+        }
+        return followed.response;
+    }
+
+    PointerPoint last() const { return last_; }
+
+private:
+    struct Followed {
+        PointerResponse response;
+        bool goHome = false;  // the pointer is to be warped home, unless it is there
+    };
+    Followed follow(PointerPoint at);
+    void sendHome(PointerResponse& response, PointerPoint at, const WindowPlacement& window,
+                  const MonitorLayout& monitors);
+
+    bool known_ = false;        // false until the first report, and again after the pointer enters
+    PointerPoint last_;         // the position last reported
+    bool warpPending_ = false;  // a warp was sent and its report has not been seen
+    PointerPoint warpTarget_;   // where the last warp sent the pointer
+};
