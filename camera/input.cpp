@@ -164,3 +164,8 @@ void onIdle()
     // news that a warp has arrived.
     moveAndRedisplay();
 }
+
+void resetPointerForTesting()
+{
+    pointerHold = PointerHold{};
+}

@@ -39,3 +39,6 @@ void onMotion(int x, int y);
 // The toolkit's idle callback: an unmoved pointer event, so that held buttons
 // keep moving the camera and the display routine runs continuously.
 void onIdle();
+
+// Test hook: the pointer held as at start.
+void resetPointerForTesting();
