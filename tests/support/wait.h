@@ -21,6 +21,7 @@
 #include <chrono>
 #include <concepts>
 #include <optional>
+#include <ranges>
 #include <sstream>
 #include <ostream>
 #include <string>
@@ -43,6 +44,15 @@ void describe(std::ostream& out, const T& value)
 {
     if constexpr (Printable<T>) {
         out << std::boolalpha << value;
+    } else if constexpr (std::ranges::range<T>) {
+        out << '{';
+        const char* separator = "";
+        for (const auto& element : value) {
+            out << separator;
+            describe(out, element);
+            separator = ", ";
+        }
+        out << '}';
     } else if constexpr (requires { value.has_value(); *value; }) {
         if (value.has_value()) {
             describe(out, *value);
