@@ -65,8 +65,7 @@ void openWindow()
 // Put a wave in flight so both sides draw a realistic, non-flat surface.
 void warmUpField()
 {
-    clearHeights();
-    clearVelocities();
+    resetWaveFieldForTesting();
     for (int i = 0; i < 3000; ++i) {
         stepWaves();
     }
@@ -75,7 +74,7 @@ void warmUpField()
 void BM_ProgramCycle(benchmark::State& state)
 {
     warmUpField();
-    renderCounter = 0;
+    resetFrameCounterForTesting();
     for (auto _ : state) {
         for (int call = 0; call < RENDER_INTERVAL; ++call) {
             onDisplay();

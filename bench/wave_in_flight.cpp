@@ -24,13 +24,7 @@ FieldSnapshot kept;
 void settleWaveInFlight(DrivenClock& clock, int steps)
 {
     clock.set(0);
-    clearHeights();
-    clearVelocities();
-    for (auto& row : normal) {
-        for (Vec3& n : row) {
-            n = Vec3{};
-        }
-    }
+    resetWaveFieldForTesting();
     restartSourceForTesting();
     for (int step = 0; step < steps; ++step) {
         clock.set(step / STEPS_PER_MILLI);

@@ -7,6 +7,13 @@
 
 Camera camera;
 
+void resetCameraForTesting()
+{
+    void (*const redisplay)() = camera.redisplay;
+    camera = Camera{};
+    camera.redisplay = redisplay;
+}
+
 CameraSide Camera::side() const
 {
     const float dx = position.x - view.x;

@@ -43,3 +43,7 @@ private:
 };
 
 extern Camera camera;
+
+// Test hook: the camera as at start; its redisplay target, wired once by the
+// scene set-up, is kept.
+void resetCameraForTesting();

@@ -5,6 +5,11 @@
 
 FrameRateCounter frameRateCounter;
 
+void resetFrameRateCounterForTesting()
+{
+    frameRateCounter = FrameRateCounter{};
+}
+
 void FrameRateCounter::countFrame()
 {
     if (!started) {

@@ -22,3 +22,6 @@ struct FrameRateCounter {
 };
 
 extern FrameRateCounter frameRateCounter;
+
+// Test hook: no frame counted, no figure published.
+void resetFrameRateCounterForTesting();

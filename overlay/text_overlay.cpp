@@ -3,9 +3,22 @@
 
 #include "platform/gl_headers.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
 
 TextOverlay textOverlay;
+
+void resetTextOverlayForTesting()
+{
+    // Rewound, not emptied: the buffer keeps its size, as render() leaves it.
+    textOverlay.clear();
+    textOverlay.seekp(0);
+    textOverlay.x = textOverlay.y = 0;
+    textOverlay.fontIndex = 0;
+    textOverlay.lineSpacing = 1.0f;
+    std::fill(std::begin(textOverlay.colour), std::end(textOverlay.colour), 1.0f);
+}
 
 TextOverlay::TextOverlay()
     : fontHandle{GLUT_BITMAP_9_BY_15, GLUT_BITMAP_8_BY_13, GLUT_BITMAP_TIMES_ROMAN_10, GLUT_BITMAP_TIMES_ROMAN_24,

@@ -35,3 +35,7 @@ public:
 };
 
 extern TextOverlay textOverlay;
+
+// Test hook: rewound (nothing written since), the raster position at (0, 0), the first font
+// and white; the window size stays as the reshape routine set it.
+void resetTextOverlayForTesting();

@@ -18,3 +18,6 @@ struct WindowSize {
     int16_t height;
 };
 extern WindowSize windowSize;
+
+// Test hook: both as before the first report, all zero.
+void resetWindowGeometryForTesting();

@@ -10,6 +10,11 @@
 
 int32_t renderCounter = 0;
 
+void resetFrameCounterForTesting()
+{
+    renderCounter = 0;
+}
+
 namespace {
 
 constexpr float HEIGHT_SCALE = 1.0f;    // world units per unit of height

@@ -13,6 +13,9 @@ constexpr float surfaceAmbient[4] = {0.3f, 0.3f, 0.3f, 1.0f};
 
 extern int32_t renderCounter;  // display calls since the last drawn frame
 
+// Test hook: no display call counted yet, so the thirtieth call from now draws.
+void resetFrameCounterForTesting();
+
 // The toolkit's display callback and the camera's redisplay target.
 void onDisplay();
 

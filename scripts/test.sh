@@ -25,6 +25,29 @@ marel_install_packages "${MAREL_RUN_PACKAGES[@]}" "${MAREL_X_PACKAGES[@]}" "${MA
 section "Release build, warnings as errors"
 marel_build "$MAREL_BUILD" -DMAREL_WERROR=ON -DBUILD_TESTING=ON -DMAREL_BENCHMARKS=ON -DMAREL_SANITIZE=OFF
 
+# --stress N: the quick path (every test but the soak) N times in a row with
+# two busy processes beside it, to show that no test leans on a quiet machine.
+if [ "${1:-}" = "--stress" ]; then
+    runs="${2:-}"
+    [[ "$runs" =~ ^[1-9][0-9]*$ ]] || fail "--stress needs a number of runs, such as --stress 10"
+    busy=()
+    trap 'kill "${busy[@]}" 2>/dev/null || true; rm -rf "$logs"' EXIT
+    for _ in 1 2; do
+        yes >/dev/null &
+        busy+=("$!")
+    done
+    passed=0
+    started=$SECONDS
+    for run in $(seq "$runs"); do
+        section "Stress run $run of $runs, beside two busy processes (pids ${busy[*]})"
+        run_ctest --test-dir "$MAREL_BUILD" --timeout 300 -LE soak && passed=$((passed + 1))
+    done
+    kill "${busy[@]}"
+    echo "stress: $passed of $runs runs passed in $((SECONDS - started)) s"
+    [ "$passed" -eq "$runs" ] || fail "$((runs - passed)) of $runs stress runs failed"
+    exit 0
+fi
+
 section "Unit, GL and end-to-end tests"
 run_ctest --test-dir "$MAREL_BUILD" --timeout 300 -LE soak
 

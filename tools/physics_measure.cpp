@@ -242,8 +242,7 @@ DrivenRun::DrivenRun(double stepsPerMilli)
 {
     drivenSteps = 0;
     drivenStepsPerSecond = std::max<int64_t>(1, std::llround(stepsPerMilli * 1000.0));
-    clearHeights();
-    clearVelocities();
+    resetWaveFieldForTesting();
     restartSourceForTesting();
     setMillisSourceForTesting(&drivenMillis);
 }
@@ -251,8 +250,7 @@ DrivenRun::DrivenRun(double stepsPerMilli)
 DrivenRun::~DrivenRun()
 {
     setMillisSourceForTesting(nullptr);
-    clearHeights();
-    clearVelocities();
+    resetWaveFieldForTesting();
     restartSourceForTesting();
 }
 

@@ -144,3 +144,14 @@ void clearVelocities()
         }
     }
 }
+
+void resetWaveFieldForTesting()
+{
+    clearHeights();
+    clearVelocities();
+    for (auto& row : normal) {
+        for (Vec3& n : row) {
+            n = Vec3{};
+        }
+    }
+}

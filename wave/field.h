@@ -35,3 +35,6 @@ void computeNormals();
 
 void clearHeights();
 void clearVelocities();
+
+// Test hook: heights, velocities and normals all zero, as at the program's start.
+void resetWaveFieldForTesting();

@@ -56,11 +56,7 @@ protected:
     void TearDown() override { reset(); }
     static void reset()
     {
-        clearHeights();
-        clearVelocities();
-        for (auto& row : normal) {
-            std::fill(std::begin(row), std::end(row), Vec3{});
-        }
+        resetWaveFieldForTesting();
         restartSourceForTesting();
     }
 

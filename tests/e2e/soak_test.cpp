@@ -53,7 +53,8 @@ class InputStream {
 public:
     InputStream(MarelProgram& program, unsigned seed) : program_(program), random_(seed) {}
 
-    // Sends one random event, then pauses a little.
+    // Sends one random event, then pauses a little: the pauses pace the
+    // stream as a person's input would, nothing is looked at after them.
     void step()
     {
         if (held_ != 0 && Clock::now() - pressedAt_ > holdFor_) {
@@ -77,13 +78,16 @@ public:
     }
 
     // Lets go of the buttons and brings the window back to its first size with
-    // the pointer inside, so that two moments can be compared.
+    // the pointer inside, then waits for frames drawn after that, so that two
+    // moments can be compared.
     void settle()
     {
         release();
         program_.resize(500, 500);
         program_.xdotool({"mousemove", "--window", std::to_string(program_.window()), "250", "250"});
-        sleep_for(700ms);
+        ASSERT_TRUE(program_.waitForPicture("the window back at 500 x 500",
+                                            [](const Screenshot& s) { return s.width == 500 && s.height == 500; }));
+        ASSERT_TRUE(program_.waitForFrames(3));
     }
 
     int events = 0;
@@ -182,12 +186,12 @@ TEST(Soak, RandomInputLeavesTheProgramDrawingWithinItsMemoryAndAnsweringEscape)
     while (Clock::now() - start < duration && stream.events < MAX_EVENTS) {
         ASSERT_TRUE(program.running()) << "ended after " << stream.events << " events:\n" << program.standardError();
         if (baselineKiB < 0 && Clock::now() >= baselineAt) {
-            stream.settle();
+            ASSERT_NO_FATAL_FAILURE(stream.settle());
             baselineKiB = residentKiB(program);
         }
         stream.step();
     }
-    stream.settle();
+    ASSERT_NO_FATAL_FAILURE(stream.settle());
     const long endKiB = residentKiB(program);
     std::cout << "[ SOAK     ] seed " << SOAK_SEED << ": " << stream.events << " events; X error "
               << stream.zeroHeightError << " for a height of 0; resident " << baselineKiB << " KiB after the first part, "
@@ -200,14 +204,14 @@ TEST(Soak, RandomInputLeavesTheProgramDrawingWithinItsMemoryAndAnsweringEscape)
 
     // Still drawing at the first size, the waves moving and the surface in view.
     const Screenshot first = program.screenshot();
-    sleep_for(1s);
     ASSERT_EQ(first.width, 500);
     ASSERT_EQ(first.height, 500);
-    EXPECT_GT(first.differences(program.screenshot(), first.scene()), 100);
+    EXPECT_TRUE(program.waitForPicture("the waves moving",
+                                       [&](const Screenshot& s) { return first.differences(s, first.scene()) > 100; }));
     EXPECT_GT(first.count(first.scene(), isSurface), 200);
 
     program.pressEscape();
-    EXPECT_EQ(program.waitForExit(2s), 1) << "Escape did not end the program";
+    EXPECT_TRUE(program.waitForEnd(1)) << "Escape did not end the program";
     EXPECT_EQ(program.standardOutput(), "");
     EXPECT_EQ(program.standardError(), "");
 }

@@ -8,11 +8,9 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 using namespace std::chrono_literals;
-using std::this_thread::sleep_for;
 
 namespace {
 
@@ -31,24 +29,33 @@ void expectFrameRateFigure(const Screenshot& shot)
     EXPECT_GE(shot.count(glyphs, isWhite), 20);
 }
 
+// What the figure's wait looks for: white wider than one glyph in the corner.
+bool showsFigure(const Screenshot& shot)
+{
+    const Box glyphs = shot.bounds(Box{0, shot.height - 60, 120, shot.height}, isWhite);
+    return !glyphs.empty() && glyphs.right - glyphs.left > 9;
+}
+
 }  // namespace
 
 TEST(Program, OpensItsWindowDrawsAnimatesIgnoresOtherKeysAndEndsOnEscape)
 {
     MarelProgram program;
     ASSERT_EQ(program.waitForWindow(), 1) << program.standardError();
-    sleep_for(2s);
 
     // Centred on the 1280 x 1024 screen, the pointer parked at the window's
     // centre and hidden.
     EXPECT_EQ(program.geometry(), "500x500+390+262");
-    EXPECT_EQ(program.pointer(), (Point{640, 512}));
-    EXPECT_TRUE(program.cursorInvisible());
+    EXPECT_TRUE(program.waitForPointer(Point{640, 512}));
+    EXPECT_TRUE(waitUntil("the cursor hidden", [&] { return program.cursorInvisible(); }));
 
+    // The counter shows its first figure once a whole second's frames are in.
+    Screenshot first;
+    ASSERT_TRUE(program.waitForPicture("a frame-rate figure of two digits", showsFigure, &first));
+    expectFrameRateFigure(first);
     // The 9.8 x 9.8 surface seen from (0, 25, 10) covers roughly 230 x 75
     // pixels in the middle, lit grey to white, with the axes in pure colours;
     // above it lies only the black background.
-    const Screenshot first = program.screenshot();
     ASSERT_EQ(first.width, 500);
     ASSERT_EQ(first.height, 500);
     const Box middle{100, 100, 400, 400};
@@ -57,22 +64,21 @@ TEST(Program, OpensItsWindowDrawsAnimatesIgnoresOtherKeysAndEndsOnEscape)
     EXPECT_GT(first.count(middle, isGreen), 4);
     EXPECT_GT(first.count(middle, isBlue), 150);
     EXPECT_EQ(first.count(Box{0, 0, 500, 100}, [](Rgb c) { return std::max({c.r, c.g, c.b}) > 24; }), 0);
-    // After two seconds the counter shows a whole second's frames.
-    expectFrameRateFigure(first);
 
     // Keys other than Escape reach the window (focus follows the pointer,
-    // which is in it) and change nothing; the waves go on untouched.
+    // which is in it) and change nothing: frames drawn after them still show
+    // the figure, and the waves go on.
     for (const char* key : {"q", "a", "Return", "Up"}) {
         program.xdotool({"key", key});
     }
-    sleep_for(1s);
-    EXPECT_GT(first.differences(program.screenshot(), middle), 500);
-    sleep_for(2s);
-    expectFrameRateFigure(program.screenshot());
-    ASSERT_TRUE(program.running()) << "a key other than Escape ended the program";
+    ASSERT_TRUE(program.waitForFrames(3)) << "a key other than Escape ended the program";
+    Screenshot later;
+    EXPECT_TRUE(program.waitForPicture(
+        "the waves moved on", [&](const Screenshot& s) { return first.differences(s, middle) > 500; }, &later));
+    expectFrameRateFigure(later);
 
     program.pressEscape();
-    EXPECT_EQ(program.waitForExit(2s), 1) << "Escape must end the program at once with status 1";
+    EXPECT_TRUE(program.waitForEnd(1)) << "Escape must end the program with status 1";
     EXPECT_EQ(program.standardOutput(), "");
     EXPECT_EQ(program.standardError(), "");
 }
@@ -80,7 +86,7 @@ TEST(Program, OpensItsWindowDrawsAnimatesIgnoresOtherKeysAndEndsOnEscape)
 TEST(Program, WithoutADisplayTheToolkitEndsItWithAMessage)
 {
     MarelProgram program(false);
-    const std::optional<int> status = program.waitForExit(5s);
+    const std::optional<int> status = program.waitForExit(WAIT_DEADLINE);
     ASSERT_TRUE(status) << "the program hung without a display";
     EXPECT_TRUE(*status > 0 && *status < 128) << *status;
     EXPECT_NE(program.standardError().find("failed to open display"), std::string::npos) << program.standardError();
@@ -91,23 +97,22 @@ TEST(Program, WithoutADisplayTheToolkitEndsItWithAMessage)
 // prefix (valgrind's command line, say; empty for an AddressSanitizer build's
 // own program or for the packaged one named by MAREL_PROGRAM): start, drawn
 // frames, pointer, buttons and keys, Escape. Slow under such tools, so it
-// runs only when asked for.
+// runs only when asked for, with deadlines of two minutes.
 TEST(CheckedRun, StartsDrawsTakesInputAndEndsOnEscape)
 {
     const char* runUnder = std::getenv("MAREL_CHECKED_RUN");
     if (runUnder == nullptr) {
         GTEST_SKIP() << "MAREL_CHECKED_RUN is not set";
     }
+    constexpr auto SLOW = 120s;
     MarelProgram program(std::make_shared<XvfbServer>(), runUnder);
-    ASSERT_EQ(program.waitForWindow(120s), 1) << program.standardError();
-    bool drawn = false;
-    for (int tries = 0; tries < 240 && !drawn; ++tries) {
-        const Screenshot shot = program.screenshot();
-        drawn = shot.count(Box{0, 0, shot.width, shot.height}, isLit) > 0;
-        sleep_for(500ms);
-    }
-    ASSERT_TRUE(drawn) << "no frame drawn within two minutes";
+    ASSERT_EQ(program.waitForWindow(SLOW), 1) << program.standardError();
+    ASSERT_TRUE(program.waitForPicture(
+        "a drawn frame", [](const Screenshot& s) { return s.count(Box{0, 0, s.width, s.height}, isLit) > 0; },
+        nullptr, SLOW));
 
+    // Each input is followed by two drawn frames, so that the program has
+    // handled it before the next.
     const std::string window = std::to_string(program.window());
     for (const std::vector<std::string>& input :
          {std::vector<std::string>{"mousemove", "--window", window, "250", "250"},
@@ -116,10 +121,10 @@ TEST(CheckedRun, StartsDrawsTakesInputAndEndsOnEscape)
           {"mousedown", "3", "sleep", "0.5", "mouseup", "3"},
           {"key", "q"}}) {
         EXPECT_EQ(program.xdotool(input), 0);
-        sleep_for(500ms);
+        ASSERT_TRUE(program.waitForFrames(2, SLOW)) << input.front();
     }
     program.pressEscape();
-    EXPECT_EQ(program.waitForExit(60s), 1) << program.standardError();
+    EXPECT_TRUE(program.waitForEnd(1, SLOW));
     EXPECT_EQ(program.standardOutput(), "");
     EXPECT_EQ(program.standardError(), "");
 }

@@ -85,22 +85,19 @@ void warpPointerInWindow(int x, int y)
 
 void resetProgramState()
 {
-    renderCounter = 0;
-    camera = Camera{};
-    camera.redisplay = onDisplay;
-    clearHeights();
-    clearVelocities();
-    computeNormals();
+    resetFrameCounterForTesting();
+    resetCameraForTesting();
+    resetWaveFieldForTesting();
     restartSourceForTesting();
-    frameRateCounter = FrameRateCounter{};
-    textOverlay.clear();
-    textOverlay.seekp(0);
-    textOverlay.x = textOverlay.y = 0;
-    textOverlay.setColor(1.0f, 1.0f, 1.0f, 1.0f);
+    resetFrameRateCounterForTesting();
+    resetTextOverlayForTesting();
+    resetWindowGeometryForTesting();
+    resetPointerForTesting();
+    // The GL state that tests change, and the sizes the reshape routine gives.
     glEnable(GL_LIGHTING);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     onReshape(TEST_WINDOW_SIZE, TEST_WINDOW_SIZE);
-    resetPointerForTesting();
 }
 
 void drawFrames(int frames)

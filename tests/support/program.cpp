@@ -12,7 +12,6 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 #include <unistd.h>
 
 #include <X11/Xlib.h>
@@ -60,6 +59,12 @@ int Screenshot::differences(const Screenshot& other, Box box) const
         n += std::max({std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b)}) > 8 ? 1 : 0;
     });
     return n;
+}
+
+std::ostream& operator<<(std::ostream& out, const Screenshot& shot)
+{
+    return out << "a " << shot.width << " x " << shot.height << " picture, "
+               << shot.count(Box{0, 0, shot.width, shot.height}, isLit) << " lit pixels";
 }
 
 MarelProgram::MarelProgram(bool withDisplay)
@@ -116,24 +121,72 @@ MarelProgram::~MarelProgram()
     // server_ goes last, after the program and the connection to it.
 }
 
-int MarelProgram::waitForWindow(std::chrono::seconds timeout)
+int MarelProgram::waitForWindow(std::chrono::milliseconds timeout)
 {
     XSetErrorHandler(noteXError);
     display_ = XOpenDisplay(server_->display().c_str());
     if (display_ == nullptr) {
         throw std::runtime_error("cannot connect to " + server_->display());
     }
-    Display* d = asDisplay(display_);
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline && running()) {
-        const std::vector<unsigned long> found = windowsTitled(d, "Marel");
-        if (!found.empty()) {
-            window_ = found.front();
-            return static_cast<int>(found.size());
-        }
-        std::this_thread::sleep_for(10ms);
+    std::vector<unsigned long> found;
+    const bool shown = waitFor(
+        "a window titled Marel", [this] { return windowsTitled(asDisplay(display_), "Marel"); },
+        [this](const std::vector<unsigned long>& windows) { return !windows.empty() || !running(); }, &found,
+        timeout);
+    if (!shown || found.empty()) {
+        return 0;
     }
-    return 0;
+    window_ = found.front();
+    return static_cast<int>(found.size());
+}
+
+testing::AssertionResult MarelProgram::whileRunning(testing::AssertionResult result)
+{
+    if (!running()) {
+        return testing::AssertionFailure() << "the program ended (status " << waitForExit(0ms).value_or(-1)
+                                           << ") before " << result.message() << standardError();
+    }
+    return result;
+}
+
+testing::AssertionResult MarelProgram::waitForFrames(int frames, std::chrono::milliseconds timeout)
+{
+    Screenshot last = screenshot();
+    int changes = 0;
+    return whileRunning(waitFor(
+        std::to_string(frames) + " newly drawn frames",
+        [&] {
+            Screenshot now = screenshot();
+            if (now.width > 0 && (now.width != last.width || now.height != last.height ||
+                                  now.differences(last, Box{0, 0, now.width, now.height}) > 0)) {
+                ++changes;
+                last = std::move(now);
+            }
+            return changes;
+        },
+        [&](int seen) { return seen >= frames || !running(); }, nullptr, timeout));
+}
+
+testing::AssertionResult MarelProgram::waitForPointer(Point screen)
+{
+    std::ostringstream what;
+    what << "the pointer at " << screen;
+    return waitFor(what.str(), [this] { return pointer(); }, [screen](Point p) { return p == screen; });
+}
+
+testing::AssertionResult MarelProgram::waitForEnd(int status, std::chrono::milliseconds timeout)
+{
+    const std::optional<int> ended = waitForExit(timeout);
+    if (ended == status) {
+        return testing::AssertionSuccess();
+    }
+    testing::AssertionResult failure = testing::AssertionFailure();
+    if (ended) {
+        failure << "the program ended with status " << *ended << ", not " << status;
+    } else {
+        failure << "the program still runs after " << timeout.count() << " ms";
+    }
+    return failure << "\n" << standardError();
 }
 
 void MarelProgram::parkPointer()

@@ -3,8 +3,11 @@
 #pragma once
 
 #include "tests/support/motion_watch.h"
+#include "tests/support/wait.h"
 #include "tests/support/window_pixels.h"
 #include "tests/support/xvfb.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
@@ -21,6 +24,8 @@ struct Screenshot : WindowPixels {
     // Pixels of `box` that differ from `other`'s by more than 8 in some channel.
     int differences(const Screenshot& other, Box box) const;
 };
+// "a W x H picture, N lit pixels", for a wait's failure message.
+std::ostream& operator<<(std::ostream& out, const Screenshot& shot);
 
 // The whole file; empty when it cannot be read.
 std::string readFile(const std::string& path);
@@ -47,8 +52,25 @@ public:
     pid_t pid() const { return pid_; }
     unsigned long window() const { return window_; }
     // Polls for visible top-level windows titled exactly "Marel" and returns
-    // how many there are once one shows; 0 when none shows in time.
-    int waitForWindow(std::chrono::seconds timeout = std::chrono::seconds(15));
+    // how many there are once one shows; 0 when none shows in time or the
+    // program ends first.
+    int waitForWindow(std::chrono::milliseconds timeout = WAIT_DEADLINE);
+    // Polls the window's picture until `accept` holds for it (the accepted
+    // picture goes to `shot`); fails at once if the program ends.
+    template <typename Accept>
+    testing::AssertionResult waitForPicture(const std::string& what, Accept accept, Screenshot* shot = nullptr,
+                                            std::chrono::milliseconds timeout = WAIT_DEADLINE)
+    {
+        return whileRunning(waitFor(
+            what, [this] { return screenshot(); },
+            [&](const Screenshot& s) { return s.width > 0 && (accept(s) || !running()); }, shot, timeout));
+    }
+    // Waits until `frames` more frames have been drawn: the picture changes
+    // with each (the waves never come to rest), so that many changes seen.
+    testing::AssertionResult waitForFrames(int frames, std::chrono::milliseconds timeout = WAIT_DEADLINE);
+    testing::AssertionResult waitForPointer(Point screen);  // screen pixels
+    // Waits for the program's end and checks its exit status (128 + the signal when killed).
+    testing::AssertionResult waitForEnd(int status, std::chrono::milliseconds timeout = WAIT_DEADLINE);
     Box placement();         // the window's client area on the screen
     std::string geometry();  // "WxH+X+Y", position on the screen
     Point pointer();         // screen pixels
@@ -68,6 +90,22 @@ public:
     void watchMotion();
     // Waits `settle`, then returns the motion recorded since the last call, in window pixels.
     std::vector<Point> takeMotion(std::chrono::milliseconds settle);
+    // Collects the motion reported from now on until `accept` holds for all
+    // of it (which then goes to `motion`).
+    template <typename Accept>
+    testing::AssertionResult waitForMotion(const std::string& what, Accept accept,
+                                           std::vector<Point>* motion = nullptr)
+    {
+        std::vector<Point> all;
+        return waitFor(
+            what,
+            [&] {
+                const std::vector<Point> more = takeMotion(std::chrono::milliseconds(0));
+                all.insert(all.end(), more.begin(), more.end());
+                return all;
+            },
+            accept, motion);
+    }
 
     // The exit status once the program has ended (128 + the signal when
     // killed); empty while it still runs after `timeout`.
@@ -78,6 +116,8 @@ public:
 
 private:
     void parkPointer();
+    // A wait's result, unless the program ended during it.
+    testing::AssertionResult whileRunning(testing::AssertionResult result);
 
     std::shared_ptr<XvfbServer> server_;
     std::string directory_;
