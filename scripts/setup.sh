@@ -26,6 +26,7 @@ MAREL_TEST_PACKAGES=(
     libx11-dev libxi-dev libxfixes-dev      # Xlib, XInput 2, XFixes: tests that watch the window
     libgtest-dev libbenchmark-dev           # GoogleTest, Google Benchmark
     openbox wmctrl                          # a real window manager, and closing through it
+    x11-xserver-utils                       # xrandr: a screen split into two monitors
     valgrind                                # memcheck run
     clang libclang-rt-14-dev                # the clang builds, and clang's sanitizer runtimes
     dpkg-dev file                           # cpack's DEB generator: dpkg-shlibdeps, and file to find binaries

@@ -1,22 +1,24 @@
-// The captured pointer and the buttons, driven with real X input: movement
-// turns the camera, held buttons move it along the line of sight, and every
-// move is answered by one warp back to the window's centre.
+// The captured pointer and the buttons, driven with real X input and measured
+// by the eye the program draws from: movement turns the camera by exactly its
+// length, held buttons move it along the line of sight, and every move is
+// answered by one warp back to the window's centre; the same where the display
+// drops warps, and on two monitors.
 #include "tests/support/program.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
+#include <cmath>
+#include <string>
 #include <vector>
 
 using namespace std::chrono_literals;
-using std::this_thread::sleep_for;
 
 namespace {
 
 constexpr Point WINDOW_ORIGIN{390, 262};  // screen pixels, the 500 x 500 window centred on 1280 x 1024
 constexpr Point SCREEN_CENTRE{640, 512};
-constexpr auto SETTLE = 400ms;  // many drawn frames, even on a loaded machine
+constexpr double TURN_TOLERANCE = 0.002;  // radians
 
 // The surface, lit grey to white, above the frame-rate figure.
 int surfaceArea(const Screenshot& shot)
@@ -29,65 +31,163 @@ Box surfaceBounds(const Screenshot& shot)
     return shot.bounds(shot.scene(), isSurface);
 }
 
-int holdButton(MarelProgram& program, const char* button)
+// Sends one xdotool command and returns the eye once it has been handled and drawn.
+Eye afterInput(MarelProgram& program, const std::vector<std::string>& input)
 {
-    program.xdotool({"mousedown", button, "sleep", "1", "mouseup", button});
-    sleep_for(SETTLE);
-    return surfaceArea(program.screenshot());
+    Eye eye;
+    EXPECT_EQ(program.xdotool(input), 0);
+    EXPECT_TRUE(program.waitForEye(eye));
+    return eye;
+}
+
+double distanceToView(const Eye& e)
+{
+    return std::hypot(e.x, e.y, e.z);
+}
+
+bool sameEye(const Eye& a, const Eye& b)
+{
+    return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+
+// The wait that is itself the check: the eye does not change for `period`.
+testing::AssertionResult eyeStaysAt(MarelProgram& program, const Eye& eye, std::chrono::milliseconds period)
+{
+    return holdsThroughout("the view at rest", [&] { return program.eye().value_or(eye); },
+                           [&](const Eye& e) { return sameEye(e, eye); }, period);
 }
 
 }  // namespace
 
 TEST(Pointer, TurnsAndMovesTheCameraAndWarpsThePointerBackOnce)
 {
-    MarelProgram program;
+    MarelProgram program(std::make_shared<XvfbServer>(), "", Probes{.eye = true});
     ASSERT_EQ(program.waitForWindow(), 1) << program.standardError();
-    sleep_for(1s);
+    Eye start;
+    ASSERT_TRUE(program.waitForEye(start));
+    ASSERT_TRUE(program.waitForPointer(SCREEN_CENTRE)) << "the start-up warp";
     program.watchMotion();
-    program.takeMotion(200ms);  // start-up's own warp, if still queued
     const Screenshot before = program.screenshot();
 
     // 200 pixels to the left turns the eye by +0.2 radian about +z, which
     // swings the near left corner of the surface further out to the left. The
     // server reports the move, then the program's warp back as one motion
     // event at the centre, which the program must not answer with another warp.
-    program.xdotool({"mousemove_relative", "--", "-200", "0"});
-    EXPECT_EQ(program.takeMotion(SETTLE), (std::vector<Point>{{50, 250}, {250, 250}}));
-    EXPECT_EQ(program.pointer(), SCREEN_CENTRE);
-    const Screenshot turned = program.screenshot();
-    EXPECT_LE(surfaceBounds(turned).left, surfaceBounds(before).left - 8);
+    const Eye turned = afterInput(program, {"mousemove_relative", "--", "-200", "0"});
+    EXPECT_NEAR(turned.azimuth() - start.azimuth(), 0.200, TURN_TOLERANCE);
+    std::vector<Point> motion;
+    EXPECT_TRUE(program.waitForMotion("the move and the warp back",
+                                      [](const std::vector<Point>& m) { return m.size() >= 2; }, &motion));
+    EXPECT_EQ(motion, (std::vector<Point>{{50, 250}, {250, 250}}));
+    EXPECT_TRUE(program.waitForPointer(SCREEN_CENTRE));
+    const Screenshot turnedShot = program.screenshot();
+    EXPECT_LE(surfaceBounds(turnedShot).left, surfaceBounds(before).left - 8);
 
     // The middle button alone neither moves nor turns the camera.
-    const int turnedArea = surfaceArea(turned);
-    program.xdotool({"mousedown", "2"});
-    sleep_for(700ms);
-    const Screenshot held = program.screenshot();
-    EXPECT_NEAR(surfaceArea(held), turnedArea, turnedArea / 8);
-    EXPECT_NEAR(surfaceBounds(held).left, surfaceBounds(turned).left, 4);
+    EXPECT_EQ(program.xdotool({"mousedown", "2"}), 0);
+    EXPECT_TRUE(eyeStaysAt(program, turned, 700ms));
     // Dragging reaches the same handler as plain movement: down 150 pixels
     // raises the eye by 0.15 radian, so the surface is seen less obliquely.
-    program.xdotool({"mousemove_relative", "--", "0", "150"});
-    sleep_for(SETTLE);
-    program.xdotool({"mouseup", "2"});
-    EXPECT_EQ(program.pointer(), SCREEN_CENTRE);
+    const Eye raised = afterInput(program, {"mousemove_relative", "--", "0", "150"});
+    EXPECT_EQ(program.xdotool({"mouseup", "2"}), 0);
+    EXPECT_NEAR(raised.elevation() - turned.elevation(), 0.150, TURN_TOLERANCE);
+    EXPECT_TRUE(program.waitForPointer(SCREEN_CENTRE));
     const int raisedArea = surfaceArea(program.screenshot());
-    EXPECT_GT(raisedArea, turnedArea * 6 / 5);
+    EXPECT_GT(raisedArea, surfaceArea(turnedShot) * 6 / 5);
 
-    // A second at 20 units per second takes the eye most of the way to the
-    // view point (left button) and back again (right).
-    const int nearArea = holdButton(program, "1");
+    // Held for a second at 20 units per second, the left button takes the eye
+    // most of the way to the view point, the right button back again.
+    const Eye near = afterInput(program, {"mousedown", "1", "sleep", "1", "mouseup", "1"});
+    EXPECT_LT(distanceToView(near), distanceToView(raised) - 12.0);
+    const int nearArea = surfaceArea(program.screenshot());
     EXPECT_GT(nearArea, raisedArea * 2);
-    EXPECT_LT(holdButton(program, "3"), nearArea / 2);
+    const Eye back = afterInput(program, {"mousedown", "3", "sleep", "1", "mouseup", "3"});
+    EXPECT_GT(distanceToView(back), distanceToView(near) + 15.0);
+    EXPECT_LT(surfaceArea(program.screenshot()), nearArea / 2);
 
-    // A resize moves the pointer's home: an odd width gives the centre (250, 150).
+    // A resize moves the pointer's home: an odd width gives the centre (250,
+    // 150). The pointer, still at (250, 250) in the shorter window, moves up
+    // and left by 150 pixels: the view turns by that and the pointer goes to
+    // the new home.
     ASSERT_EQ(program.resize(501, 300), 0);
-    program.takeMotion(SETTLE);
-    program.xdotool({"mousemove", std::to_string(WINDOW_ORIGIN.x + 100), std::to_string(WINDOW_ORIGIN.y + 100)});
-    EXPECT_EQ(program.takeMotion(SETTLE), (std::vector<Point>{{100, 100}, {250, 150}}));
-    EXPECT_EQ(program.pointer(), (Point{WINDOW_ORIGIN.x + 250, WINDOW_ORIGIN.y + 150}));
+    ASSERT_TRUE(program.waitForPicture("the window at 501 x 300",
+                                       [](const Screenshot& s) { return s.width == 501 && s.height == 300; }));
+    program.takeMotion(0ms);
+    const Eye resized = afterInput(
+        program, {"mousemove", std::to_string(WINDOW_ORIGIN.x + 100), std::to_string(WINDOW_ORIGIN.y + 100)});
+    EXPECT_NEAR(resized.azimuth() - back.azimuth(), 0.150, TURN_TOLERANCE);
+    EXPECT_NEAR(resized.elevation() - back.elevation(), -0.150, TURN_TOLERANCE);
+    EXPECT_TRUE(program.waitForMotion("the move and the warp home",
+                                      [](const std::vector<Point>& m) { return m.size() >= 2; }, &motion));
+    EXPECT_EQ(motion, (std::vector<Point>{{100, 100}, {250, 150}}));
+    EXPECT_TRUE(program.waitForPointer(Point{WINDOW_ORIGIN.x + 250, WINDOW_ORIGIN.y + 150}));
 
     program.pressEscape();
-    EXPECT_EQ(program.waitForExit(2s), 1);
+    EXPECT_TRUE(program.waitForEnd(1));
     EXPECT_EQ(program.standardOutput(), "");
     EXPECT_EQ(program.standardError(), "");
+}
+
+
+TEST(Pointer, WhereWarpsAreDroppedTheViewTurnsExactlyAsFarAsTheMouseMoves)
+{
+    // As through a VNC viewer: the program's warps do nothing, so the pointer
+    // stays wherever the user puts it.
+    const auto desktop = std::make_shared<XvfbServer>(1280, 1024, true);
+    MarelProgram program(desktop, "", Probes{.eye = true, .dropWarps = true});
+    ASSERT_EQ(program.waitForWindow(), 1) << program.standardError();
+    Eye start;
+    ASSERT_TRUE(program.waitForEye(start, 1));
+    const Box window = program.placement();
+
+    // Coming in from the parked position turns nothing.
+    const Eye entered = afterInput(program, {"mousemove", std::to_string(window.left + 150), std::to_string(window.top + 250)});
+    EXPECT_NEAR(entered.azimuth(), start.azimuth(), TURN_TOLERANCE);
+    EXPECT_NEAR(entered.elevation(), start.elevation(), TURN_TOLERANCE);
+
+    // Five moves of 40 px to the right: 0.200 rad clockwise seen from above.
+    Eye moved = entered;
+    for (int move = 0; move < 5; ++move) {
+        moved = afterInput(program, {"mousemove_relative", "--", "40", "0"});
+    }
+    EXPECT_NEAR(moved.azimuth() - entered.azimuth(), -0.200, TURN_TOLERANCE);
+    EXPECT_NEAR(moved.elevation(), start.elevation(), TURN_TOLERANCE);
+    EXPECT_EQ(program.pointer(), (Point{window.left + 350, window.top + 250})) << "the pointer stays where it was put";
+
+    // Left alone, the view stays put.
+    EXPECT_TRUE(eyeStaysAt(program, moved, 1s));
+
+    program.pressEscape();
+    EXPECT_TRUE(program.waitForEnd(1));
+    EXPECT_EQ(program.standardOutput(), "");
+}
+
+TEST(Pointer, OnTwoMonitorsTheWindowOpensOnTheFirstAndTurnsAsFarAsTheMouseMoves)
+{
+    // A laptop with a projector beside it: two 1280 x 1024 monitors.
+    const auto desktop = std::make_shared<XvfbServer>(2560, 1024, true, 2);
+    MarelProgram program(desktop, "", Probes{.eye = true});
+    ASSERT_EQ(program.waitForWindow(), 1) << program.standardError();
+    Eye start;
+    ASSERT_TRUE(program.waitForEye(start, 1));
+
+    // Centred on the first monitor, not split across the seam; the manager's
+    // frame shifts it a little from (390, 262).
+    const Box window = program.placement();
+    EXPECT_EQ(window.right - window.left, 500);
+    EXPECT_EQ(window.bottom - window.top, 500);
+    EXPECT_TRUE(window.left >= 0 && window.right <= 1280 && window.top >= 0 && window.bottom <= 1024)
+        << "the window is not wholly on the first monitor: " << program.geometry();
+    EXPECT_NEAR(window.left, 390, 30);
+    EXPECT_NEAR(window.top, 262, 30);
+
+    const Point centre{window.left + 250, window.top + 250};
+    const Eye entered = afterInput(program, {"mousemove", std::to_string(centre.x), std::to_string(centre.y)});
+    EXPECT_NEAR(entered.azimuth(), start.azimuth(), TURN_TOLERANCE);
+    const Eye moved = afterInput(program, {"mousemove_relative", "--", "-100", "0"});
+    EXPECT_NEAR(moved.azimuth() - entered.azimuth(), 0.100, TURN_TOLERANCE);
+    EXPECT_TRUE(program.waitForPointer(centre));
+
+    program.pressEscape();
+    EXPECT_TRUE(program.waitForEnd(1));
 }

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/eye_record.h"
 #include "tests/support/process.h"
 
+#include <cmath>
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -72,7 +75,22 @@ MarelProgram::MarelProgram(bool withDisplay)
 {
 }
 
-MarelProgram::MarelProgram(std::shared_ptr<XvfbServer> server, const std::string& runUnder)
+double Eye::azimuth() const
+{
+    return std::atan2(y, x);
+}
+
+double Eye::elevation() const
+{
+    return std::atan2(z, std::hypot(x, y));
+}
+
+std::ostream& operator<<(std::ostream& out, const Eye& eye)
+{
+    return out << "eye (" << eye.x << ", " << eye.y << ", " << eye.z << ") at frame " << eye.frames;
+}
+
+MarelProgram::MarelProgram(std::shared_ptr<XvfbServer> server, const std::string& runUnder, Probes probes)
     : server_(std::move(server))
 {
     if (server_) {
@@ -92,7 +110,16 @@ MarelProgram::MarelProgram(std::shared_ptr<XvfbServer> server, const std::string
     // (the packaged one, say) to run instead of this build's.
     const char* other = std::getenv("MAREL_PROGRAM");
     const std::string program = other != nullptr && *other != '\0' ? other : MAREL_PROGRAM;
-    pid_ = launch(Launch{.argv = {"sh", "-c", "exec " + runUnder + " \"$0\"", program},
+    std::string preload;
+    if (probes.eye) {
+        preload += " " MAREL_EYE_PROBE;
+    }
+    if (probes.dropWarps) {
+        preload += " " MAREL_NO_WARP;
+    }
+    const std::string withProbes = preload.empty() ? "" :
+        "LD_PRELOAD=\"${LD_PRELOAD:-}" + preload + "\" MAREL_EYE_FILE=\"$1\" ";
+    pid_ = launch(Launch{.argv = {"sh", "-c", withProbes + "exec " + runUnder + " \"$0\"", program, directory_ + "/eye"},
                          .display = server_ ? server_->display() : "",
                          .standardOutput = directory_ + "/stdout",
                          .standardError = directory_ + "/stderr",
@@ -117,6 +144,7 @@ MarelProgram::~MarelProgram()
     }
     std::remove((directory_ + "/stdout").c_str());
     std::remove((directory_ + "/stderr").c_str());
+    std::remove((directory_ + "/eye").c_str());
     rmdir(directory_.c_str());
     // server_ goes last, after the program and the connection to it.
 }
@@ -165,6 +193,36 @@ testing::AssertionResult MarelProgram::waitForFrames(int frames, std::chrono::mi
             return changes;
         },
         [&](int seen) { return seen >= frames || !running(); }, nullptr, timeout));
+}
+
+std::optional<Eye> MarelProgram::eye() const
+{
+    // A read can meet the probe's write half done; the next one will not.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string bytes = readFile(directory_ + "/eye");
+        EyeRecord record;
+        if (bytes.size() < sizeof record) {
+            return std::nullopt;  // no frame drawn yet
+        }
+        std::memcpy(&record, bytes.data(), sizeof record);
+        if (record.check == record.frames) {
+            return Eye{static_cast<long>(record.frames), record.x, record.y, record.z};
+        }
+    }
+    return std::nullopt;
+}
+
+testing::AssertionResult MarelProgram::waitForEye(Eye& eye, int frames)
+{
+    const long from = this->eye().value_or(Eye{}).frames;
+    std::optional<Eye> seen;
+    const testing::AssertionResult result = whileRunning(waitFor(
+        std::to_string(frames) + " more drawn frames from frame " + std::to_string(from), [this] { return this->eye(); },
+        [&](const std::optional<Eye>& e) { return (e && e->frames >= from + frames) || !running(); }, &seen));
+    if (result && seen) {
+        eye = *seen;
+    }
+    return result;
 }
 
 testing::AssertionResult MarelProgram::waitForPointer(Point screen)

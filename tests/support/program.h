@@ -30,6 +30,21 @@ std::ostream& operator<<(std::ostream& out, const Screenshot& shot);
 // The whole file; empty when it cannot be read.
 std::string readFile(const std::string& path);
 
+// The camera's eye as the eye probe recorded it at the last drawn frame.
+struct Eye {
+    long frames = 0;  // drawn frames so far
+    double x = 0.0, y = 0.0, z = 0.0;
+    double azimuth() const;    // radians about +z, anticlockwise from +x
+    double elevation() const;  // radians above the surface plane, seen from the view point
+};
+std::ostream& operator<<(std::ostream& out, const Eye& eye);
+
+// Libraries the program may be started with, for the tests that measure the pointer.
+struct Probes {
+    bool eye = false;        // record the eye at each drawn frame, for eye()
+    bool dropWarps = false;  // pointer warps do nothing, as on displays that do not carry them out
+};
+
 class MarelProgram {
 public:
     static constexpr Point PARKED{3, 5};  // screen pixels, outside the window wherever it is placed
@@ -42,7 +57,7 @@ public:
     // Starts the program on a server that others may share (a desktop with a
     // window manager, where a second start is made), under the command prefix
     // `runUnder` if one is given (shell words, such as a valgrind command line).
-    explicit MarelProgram(std::shared_ptr<XvfbServer> server, const std::string& runUnder = "");
+    explicit MarelProgram(std::shared_ptr<XvfbServer> server, const std::string& runUnder = "", Probes probes = {});
     // Kills the program if it still runs; a sanitizer report on its stderr
     // fails the test.
     ~MarelProgram();
@@ -69,6 +84,11 @@ public:
     // with each (the waves never come to rest), so that many changes seen.
     testing::AssertionResult waitForFrames(int frames, std::chrono::milliseconds timeout = WAIT_DEADLINE);
     testing::AssertionResult waitForPointer(Point screen);  // screen pixels
+    // The eye at the last drawn frame (started with the eye probe); empty before the first.
+    std::optional<Eye> eye() const;
+    // Waits until `frames` more frames have been drawn and returns the eye
+    // then: everything sent before the call has been handled and drawn.
+    testing::AssertionResult waitForEye(Eye& eye, int frames = 3);
     // Waits for the program's end and checks its exit status (128 + the signal when killed).
     testing::AssertionResult waitForEnd(int status, std::chrono::milliseconds timeout = WAIT_DEADLINE);
     Box placement();         // the window's client area on the screen

@@ -16,7 +16,7 @@
 
 using namespace std::chrono_literals;
 
-XvfbServer::XvfbServer(int screenWidth, int screenHeight, bool windowManager)
+XvfbServer::XvfbServer(int screenWidth, int screenHeight, bool windowManager, int monitors)
 {
     int fds[2];
     if (pipe(fds) != 0) {
@@ -45,12 +45,36 @@ XvfbServer::XvfbServer(int screenWidth, int screenHeight, bool windowManager)
         throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
     }
     display_ = ":" + number;
-    if (windowManager) {
+    if (monitors > 1 || windowManager) {
         try {
-            startWindowManager();
+            if (monitors > 1) {
+                splitIntoMonitors(monitors, screenWidth, screenHeight);
+            }
+            if (windowManager) {
+                startWindowManager();
+            }
         } catch (...) {
             stop(pid_, SIGTERM);
             throw;
+        }
+    }
+}
+
+void XvfbServer::splitIntoMonitors(int count, int screenWidth, int screenHeight)
+{
+    // The first takes Xvfb's one output, named "screen", and so replaces the
+    // monitor that spans the whole screen; the others have no output. About
+    // 96 dots per inch. The monitors last because the server never resets.
+    const int width = screenWidth / count;
+    for (int i = 0; i < count; ++i) {
+        const std::string geometry = std::to_string(width) + "/" + std::to_string(width * 254 / 960) + "x" +
+                                     std::to_string(screenHeight) + "/" + std::to_string(screenHeight * 254 / 960) +
+                                     "+" + std::to_string(i * width) + "+0";
+        const int status = runTool(Launch{.argv = {"xrandr", "--setmonitor", "monitor-" + std::to_string(i + 1),
+                                                   geometry, i == 0 ? "screen" : "none"},
+                                          .display = display_});
+        if (status != 0) {
+            throw std::runtime_error("xrandr --setmonitor failed (is the x11-xserver-utils package installed?)");
         }
     }
 }
