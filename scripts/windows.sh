@@ -26,7 +26,10 @@ esac
 WIN_BUILD="${MAREL_WINDOWS_BUILD:-$MAREL_ROOT/build-windows}"
 TOOLCHAIN="$MAREL_ROOT/cmake/toolchains/x86_64-w64-mingw32.cmake"
 PREFIX="$WIN_BUILD/prefix"  # freeglut and GoogleTest for Windows
-WINE64=/usr/lib/wine/wine64  # not on PATH; the wine wrapper would look for a 32-bit Wine too
+# Wine's 64-bit loader: not on PATH on Debian, and the `wine` wrapper would
+# look for a 32-bit Wine too.
+WINE64=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
 
 section() { printf '\n== %s\n' "$*"; }
 fail() { echo "windows.sh: FAIL: $*" >&2; exit 1; }
@@ -147,7 +150,7 @@ export WINEPREFIX="$WIN_BUILD/wine"
 export WINEDEBUG=-all
 # No Mono or Gecko download prompt, no menu entries written into the home folder.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
+trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
 "$WINE64" wineboot -i >"$WIN_BUILD/wineboot.log" 2>&1 || { cat "$WIN_BUILD/wineboot.log" >&2; fail "wineboot"; }
 "$WINE64" --version
 
@@ -195,7 +198,7 @@ installed="$WINEPREFIX/drive_c/Program Files/Marel"
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Marel.lnk"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Marel'
 "$WINE64" "$WIN_BUILD/$name.exe" /S || fail "the installer ended with status $?"
-/usr/lib/wine/wineserver -w
+"$WINESERVER" -w
 for file in marel.exe LICENSE.txt README.txt uninstall.exe licences/freeglut.txt; do
     [ -f "$installed/$file" ] || fail "the installer put no $file into Program Files\\Marel"
 done
@@ -207,7 +210,7 @@ echo "installed: C:\\Program Files\\Marel, the Start-menu shortcut, the uninstal
 desktop_run "$installed/marel.exe" || fail "the installed program under Wine"
 
 "$WINE64" "$installed/uninstall.exe" /S || fail "the uninstaller ended with status $?"
-/usr/lib/wine/wineserver -w
+"$WINESERVER" -w
 # The uninstaller runs from a copy of itself in the temporary folder: wait for it to finish.
 for _ in $(seq 50); do
     [ ! -e "$installed" ] && break

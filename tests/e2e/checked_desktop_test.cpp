@@ -1,7 +1,8 @@
 // Another build of the program on a desktop with a window manager (openbox):
 // the Windows build under Wine, named by MAREL_PROGRAM and run under the
-// prefix in MAREL_CHECKED_RUN. What a user sees first: the window, the picture,
-// the pointer held at the centre, Escape, and silence on the standard output.
+// prefix in MAREL_CHECKED_RUN. What a user sees first: the window where the
+// monitor shows it, the picture, the pointer held at the centre, Escape, and
+// silence on the standard output.
 #include "tests/support/program.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +45,10 @@ TEST(CheckedRunOnADesktop, OpensItsWindowDrawsHoldsThePointerAndEndsOnEscape)
     const Box placed = program.placement();
     EXPECT_EQ(placed.right - placed.left, 500) << program.geometry();
     EXPECT_EQ(placed.bottom - placed.top, 500) << program.geometry();
+    // About centred on the one monitor, whose work area is the whole screen
+    // here: the manager's title bar shifts it a little.
+    EXPECT_NEAR((placed.left + placed.right) / 2, 640, 40) << program.geometry();
+    EXPECT_NEAR((placed.top + placed.bottom) / 2, 512, 40) << program.geometry();
 
     // The lit surface in the middle, as in the Linux build's own picture.
     const Box middle{100, 100, 400, 400};
