@@ -1,6 +1,8 @@
 // The GL, GLU and GLUT declarations, from wherever the platform keeps them. The
 // program uses only the standard GLUT interface, so any GLUT serves (freeglut's
-// <GL/glut.h> on Linux and the BSDs, the system framework on Apple).
+// <GL/glut.h> on Linux, the BSDs and Windows, the system framework on Apple).
+// On Windows freeglut is linked statically: the build defines FREEGLUT_STATIC,
+// which keeps its header from declaring the functions as DLL imports.
 #pragma once
 
 #if defined(__APPLE__)
