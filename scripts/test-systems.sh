@@ -17,7 +17,8 @@
 # mounts) and the network to Debian's archive; the host's package cache is
 # shared with the systems. Prints one line per system with its time; the logs
 # stay in build-systems/. MAREL_SYSTEMS_QUICK=1 runs the quick test path in
-# the fresh system instead of the whole of test.sh.
+# the fresh system instead of the whole of test.sh. Arguments name the systems
+# to check (debian13, arm64); none means both.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
@@ -49,6 +50,8 @@ marel_mount() {   # marel_mount OPTIONS... SOURCE TARGET
 unmount_all() {
     local i
     for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do
+        # Some are undone before the end (the X socket, once run.sh is done).
+        mountpoint -q "${mounts[$i]}" || continue
         # -R: /dev's submounts (pts, shm, mqueue) come with --rbind.
         umount -R "${mounts[$i]}" 2>/dev/null || umount -R -l "${mounts[$i]}" || true
     done
@@ -81,6 +84,8 @@ make_system() {
     shift 2
     remove_system "$dir"
     local security="${MIRROR%/debian}/debian-security"
+    # The hooks' $1 is the new system's folder, expanded by mmdebstrap's shell.
+    # shellcheck disable=SC2016
     mmdebstrap --mode=root --variant=minbase --skip=download/empty "$@" \
         --setup-hook='mkdir -p "$1/var/cache/apt/archives" && mount --bind /var/cache/apt/archives "$1/var/cache/apt/archives"' \
         --customize-hook='umount "$1/var/cache/apt/archives"' \
@@ -101,13 +106,32 @@ clone_into() {
     git -C "$1" log -1 --format='  testing commit %h %s'
 }
 
+# run_system FUNCTION LABEL: one system in a subshell of its own, so that a
+# failure ends only that system (its mounts undone, its folder removed) and
+# the next still runs; one line for it either way, with its time.
 results=()
-report() { results+=("$1"); echo "$1"; }
+failed=0
+run_system() {
+    local start status=0 line
+    start="$(date +%s)"
+    # Not `( ... ) || status=$?`: bash would then ignore set -e inside.
+    set +e
+    ( set -e; trap cleanup EXIT; "$1" )
+    status=$?
+    set -e
+    if [ "$status" -eq 0 ]; then
+        line="PASS  $2 ($(elapsed "$start"))"
+    else
+        line="FAIL  $2 ($(elapsed "$start"))"
+        failed=1
+    fi
+    results+=("$line")
+    echo "$line"
+}
 
 # ---- Debian 13, fresh ----
 debian13() {
-    local start root log display status window
-    start="$(date +%s)"
+    local root log display status window
     root="$WORK/trixie"
     log="$WORK/trixie.log"
     : >"$log"
@@ -173,13 +197,11 @@ debian13() {
     tail -3 "$WORK/trixie-test.log" | sed 's/^/  /'
     unmount_all
     remove_system "$root"
-    report "Debian 13 amd64 (fresh): run.sh, Escape -> 1; plain configure; $what: PASS in $(elapsed "$start")"
 }
 
 # ---- arm64, cross-built ----
 arm64() {
-    local start root log
-    start="$(date +%s)"
+    local root log
     root="$WORK/arm64"
     log="$WORK/arm64.log"
     : >"$log"
@@ -218,13 +240,21 @@ arm64() {
     echo "  Depends: $depends"
     unmount_all
     remove_system "$root"
-    report "arm64 (cross-built on Debian 12): program, core tests through qemu, build-arm64/$deb: PASS in $(elapsed "$start")"
 }
 
 total_start="$(date +%s)"
-debian13
-arm64
+quick="the whole of test.sh"
+[ -z "${MAREL_SYSTEMS_QUICK:-}" ] || quick="the quick test path"
+systems=("$@")
+[ "${#systems[@]}" -gt 0 ] || systems=(debian13 arm64)
+for system in "${systems[@]}"; do
+    [[ "$system" == debian13 || "$system" == arm64 ]] || fail "no system called $system (debian13, arm64)"
+done
+wanted() { [[ " ${systems[*]} " == *" $1 "* ]]; }
+wanted debian13 && run_system debian13 "Debian 13 x86-64, fresh: run.sh as a user (window, Escape, status 1), plain configure, $quick as root"
+wanted arm64 && run_system arm64 "arm64, cross-built in a Debian 12 system: program, core tests through qemu, build-arm64/marel_VERSION_arm64.deb"
 echo
 echo "== Systems"
 printf '%s\n' "${results[@]}"
+[ "$failed" -eq 0 ] || fail "not every system passed ($(elapsed "$total_start") in all)"
 echo "All systems passed in $(elapsed "$total_start")."
