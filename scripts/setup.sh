@@ -5,8 +5,9 @@
 # packages come through apt-get, run through sudo when the caller is not root.
 # Every name below is one that both releases have, so none is chosen by
 # release: libglut-dev rather than freeglut3-dev (a transitional name on both,
-# which a later release may drop), libclang-rt-dev rather than a versioned libclang-rt-NN-dev (clang
-# 14 on Debian 12, 19 on Debian 13; the unversioned name follows clang).
+# which a later release may drop), libclang-rt-dev rather than a versioned
+# libclang-rt-NN-dev (clang 14 on Debian 12, 19 on Debian 13; the unversioned
+# name follows clang).
 set -euo pipefail
 
 MAREL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
