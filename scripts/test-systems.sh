@@ -86,7 +86,9 @@ make_system() {
     local security="${MIRROR%/debian}/debian-security"
     # The hooks' $1 is the new system's folder, expanded by mmdebstrap's shell.
     # shellcheck disable=SC2016
-    mmdebstrap --mode=root --variant=minbase --skip=download/empty "$@" \
+    # The skips leave the shared cache as it was: mmdebstrap would otherwise
+    # empty it first and delete the essential packages' files after use.
+    mmdebstrap --mode=root --variant=minbase --skip=download/empty --skip=essential/unlink "$@" \
         --setup-hook='mkdir -p "$1/var/cache/apt/archives" && mount --bind /var/cache/apt/archives "$1/var/cache/apt/archives"' \
         --customize-hook='umount "$1/var/cache/apt/archives"' \
         "$suite" "$dir" \
