@@ -14,6 +14,11 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # marel_<version>_<architecture>.deb
+# A cross build is packaged for the machine it was built for: cpack would
+# otherwise take the building machine's architecture from dpkg.
+if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+endif()
 # A teaching demo: section education, like the desktop entry's category. Not
 # games, whose programs Debian keeps in /usr/games rather than /usr/bin.
 set(CPACK_DEBIAN_PACKAGE_SECTION education)

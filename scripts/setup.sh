@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running or testing Marel needs,
 # and configures and builds it. Sourced by run.sh, screenshot.sh and test.sh;
-# safe to repeat. Written for Debian 12: packages come through apt-get, run
-# through sudo when the caller is not root.
+# safe to repeat. Written for Debian 12 and 13 (and so Raspberry Pi OS 64-bit):
+# packages come through apt-get, run through sudo when the caller is not root.
+# Every name below is one that both releases have, so none is chosen by
+# release: libglut-dev rather than freeglut3-dev (a transitional name on both,
+# which a later release may drop), libclang-rt-dev rather than a versioned
+# libclang-rt-NN-dev (clang 14 on Debian 12, 19 on Debian 13; the unversioned
+# name follows clang).
 set -euo pipefail
 
 MAREL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -11,7 +16,7 @@ MAREL_BUILD="${MAREL_BUILD:-$MAREL_ROOT/build}"
 # Building and running the program, and nothing else.
 MAREL_RUN_PACKAGES=(
     cmake make g++                          # toolchain
-    freeglut3-dev libglu1-mesa-dev          # GLUT, GLU and the GL headers
+    libglut-dev libglu1-mesa-dev            # GLUT, GLU and the GL headers
     libx11-dev libxrandr-dev                # Xlib and RandR: where the monitors lie
     libgl1-mesa-dri                         # Mesa's driver (software rendering where there is no GPU)
 )
@@ -28,9 +33,10 @@ MAREL_TEST_PACKAGES=(
     openbox wmctrl                          # a real window manager, and closing through it
     x11-xserver-utils                       # xrandr: a screen split into two monitors
     valgrind                                # memcheck run
-    clang libclang-rt-14-dev                # the clang builds, and clang's sanitizer runtimes
+    clang libclang-rt-dev                   # the clang builds, and clang's sanitizer runtimes
     dpkg-dev file                           # cpack's DEB generator: dpkg-shlibdeps, and file to find binaries
     lintian desktop-file-utils man-db       # checks of the package, its desktop entry and manual page
+    appstream                               # appstreamcli: the software-centre metadata
 )
 
 # marel_install_packages PACKAGE...: installs those not installed yet.
@@ -46,7 +52,7 @@ marel_install_packages() {
         return 0
     fi
     if ! command -v apt-get >/dev/null; then
-        echo "These scripts install packages with apt-get (Debian 12). Install the equivalents of" >&2
+        echo "These scripts install packages with apt-get (Debian 12 or 13). Install the equivalents of" >&2
         echo "  ${missing[*]}" >&2
         echo "by hand, then build with CMake as the README shows." >&2
         return 1
