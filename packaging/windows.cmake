@@ -14,8 +14,8 @@ foreach(size IN LISTS marel_icon_sizes)
     set(png ${PROJECT_BINARY_DIR}/icon/marel-${size}.png)
     add_custom_command(OUTPUT ${png}
                        COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/icon
-                       COMMAND ${MAREL_RSVG_CONVERT} -w ${size} -h ${size} -o ${png} ${PROJECT_SOURCE_DIR}/data/marel.svg
-                       DEPENDS ${PROJECT_SOURCE_DIR}/data/marel.svg
+                       COMMAND ${MAREL_RSVG_CONVERT} -w ${size} -h ${size} -o ${png} ${PROJECT_SOURCE_DIR}/data/${MAREL_APP_ID}.svg
+                       DEPENDS ${PROJECT_SOURCE_DIR}/data/${MAREL_APP_ID}.svg
                        VERBATIM)
     list(APPEND marel_icon_pngs ${png})
 endforeach()
