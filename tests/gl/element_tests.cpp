@@ -4,13 +4,16 @@
 #include "tests/support/draw_record.h"
 #include "tests/support/gl_window.h"
 
+#include "camera/camera.h"
 #include "render/frame.h"
+#include "render/scene.h"
 #include "wave/field.h"
 #include "wave/source.h"
 
 #include "platform/gl_headers.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <iterator>
 #include <map>
@@ -21,6 +24,7 @@
 namespace {
 
 using ElementTest = ProgramTest;
+using Floats = std::array<GLfloat, 4>;
 
 std::vector<double> values(const float* first, int n) { return std::vector<double>(first, first + n); }
 std::vector<double> values(const Matrix& m) { return std::vector<double>(m.begin(), m.end()); }
@@ -46,8 +50,36 @@ GlState material(const float* ambient, const float* diffuse, const float* specul
     return s;
 }
 
-TEST_F(ElementTest, EachElementIsDrawnWithTheStateSetForIt)
+TEST_F(ElementTest, TheSetUpAndEachElementDrawnWithTheStateSetForIt)
 {
+    // Spoil what the set-up is responsible for, so that each check shows its
+    // doing rather than a GL default.
+    const Floats black{};
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 5.0f);
+    for (GLenum term : {GL_AMBIENT, GL_DIFFUSE, GL_SPECULAR}) {
+        glLightfv(GL_LIGHT0, term, black.data());
+    }
+    for (GLenum capability : {GL_LIGHTING, GL_LIGHT0, GL_DEPTH_TEST, GL_LINE_SMOOTH, GL_POINT_SMOOTH}) {
+        glDisable(capability);
+    }
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
+    glShadeModel(GL_FLAT);
+    glHint(GL_LINE_SMOOTH_HINT, GL_FASTEST);
+    glHint(GL_POINT_SMOOTH_HINT, GL_FASTEST);
+    camera.redisplay = nullptr;
+    initScene();
+    EXPECT_EQ(camera.redisplay, &onDisplay);
+    EXPECT_EQ(integerState(GL_LINE_SMOOTH_HINT), GL_NICEST);
+    EXPECT_EQ(integerState(GL_POINT_SMOOTH_HINT), GL_NICEST);
+    Floats value;
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, value.data());
+    EXPECT_EQ(value, (Floats{0.0f, 0.0f, 0.0f, 1.0f}));
+    for (GLenum term : {GL_AMBIENT, GL_DIFFUSE, GL_SPECULAR}) {
+        glGetLightfv(GL_LIGHT0, term, value.data());
+        EXPECT_EQ(value, (Floats{1.0f, 1.0f, 1.0f, 1.0f})) << "light term 0x" << std::hex << term;
+    }
+
     drawFrames(1);  // from the second frame on, each is lit by the light placed in the one before
     const Matrix perspective = matrix(GL_PROJECTION_MATRIX);
     DrawRecording recording;
