@@ -22,7 +22,6 @@
 namespace {
 
 using RenderTest = ProgramTest;
-using Floats = std::array<GLfloat, 4>;
 
 // The pixel where a point of the surface plane lands.
 const Rgb& pixelAt(const Picture& picture, double x, double y)
@@ -42,51 +41,6 @@ int levelAround(const Picture& picture, double x, double y)
         }
     }
     return sum / 25;
-}
-
-TEST_F(RenderTest, SetUpEstablishesLightShadingAndSmoothingThatFramesKeep)
-{
-    // Spoil everything the set-up is responsible for, so each check shows its
-    // doing rather than a GL default; a drawn frame must leave it all as set.
-    const Floats black{};
-    const GLfloat dull = 5.0f;
-    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SHININESS, &dull);
-    for (GLenum term : {GL_AMBIENT, GL_DIFFUSE, GL_SPECULAR}) {
-        glLightfv(GL_LIGHT0, term, black.data());
-    }
-    const std::pair<GLenum, bool> capabilities[] = {
-        {GL_LIGHTING, true}, {GL_LIGHT0, true}, {GL_DEPTH_TEST, true}, {GL_LINE_SMOOTH, true}, {GL_POINT_SMOOTH, true},
-        {GL_BLEND, false}, {GL_COLOR_MATERIAL, false}, {GL_NORMALIZE, false}, {GL_CULL_FACE, false},
-    };
-    for (const auto& capability : capabilities) {
-        glDisable(capability.first);
-    }
-    glShadeModel(GL_FLAT);
-    glHint(GL_LINE_SMOOTH_HINT, GL_FASTEST);
-    glHint(GL_POINT_SMOOTH_HINT, GL_FASTEST);
-    camera.redisplay = nullptr;
-
-    initScene();
-    EXPECT_EQ(camera.redisplay, &onDisplay);
-    drawFrames(1);
-    for (const auto& [capability, on] : capabilities) {
-        EXPECT_EQ(glIsEnabled(capability), on) << "capability 0x" << std::hex << capability;
-    }
-    EXPECT_EQ(integerState(GL_SHADE_MODEL), GL_SMOOTH);
-    EXPECT_EQ(integerState(GL_LINE_SMOOTH_HINT), GL_NICEST);
-    EXPECT_EQ(integerState(GL_POINT_SMOOTH_HINT), GL_NICEST);
-    Floats value;
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, value.data());
-    EXPECT_EQ(value, (Floats{0.0f, 0.0f, 0.0f, 1.0f}));
-    for (GLenum term : {GL_AMBIENT, GL_DIFFUSE, GL_SPECULAR}) {
-        glGetLightfv(GL_LIGHT0, term, value.data());
-        EXPECT_EQ(value, (Floats{1.0f, 1.0f, 1.0f, 1.0f})) << "light term 0x" << std::hex << term;
-    }
-    for (GLenum face : {GL_FRONT, GL_BACK}) {
-        glGetMaterialfv(face, GL_SHININESS, value.data());
-        EXPECT_EQ(value[0], 50.0f);
-    }
 }
 
 TEST_F(RenderTest, ReshapeSetsViewportProjectionCentreAndOverlaySize)

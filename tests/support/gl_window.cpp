@@ -107,7 +107,7 @@ void drawFrames(int frames)
     }
 }
 
-Point projectFromStart(double x, double y, double z)
+Matrix startView()
 {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
@@ -117,6 +117,12 @@ Point projectFromStart(double x, double y, double z)
               start.up.x, start.up.y, start.up.z);
     const Matrix modelview = matrix(GL_MODELVIEW_MATRIX);
     glPopMatrix();
+    return modelview;
+}
+
+Point projectFromStart(double x, double y, double z)
+{
+    const Matrix modelview = startView();
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     GLdouble wx, wy, wz;

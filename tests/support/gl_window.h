@@ -53,5 +53,7 @@ protected:
 // Calls onDisplay() until it has drawn `frames` frames.
 void drawFrames(int frames);
 
-// Where a world point lands in GL window pixels, seen from the camera's start.
+// The modelview matrix of the camera's start, and where a world point lands
+// in GL window pixels seen from there.
+Matrix startView();
 Point projectFromStart(double x, double y, double z);
