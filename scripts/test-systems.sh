@@ -83,6 +83,9 @@ make_system() {
     local dir="$1" suite="$2"
     shift 2
     remove_system "$dir"
+    # The hooks below mount the cache; if mmdebstrap fails between them, the
+    # clean-up undoes that mount too.
+    mounts+=("$dir/var/cache/apt/archives")
     local security="${MIRROR%/debian}/debian-security"
     # The hooks' $1 is the new system's folder, expanded by mmdebstrap's shell.
     # shellcheck disable=SC2016
