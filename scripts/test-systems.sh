@@ -250,6 +250,7 @@ arm64() {
     fi
     grep -E 'tests passed|Total Test time' "$log" | sed 's/^/  /'
     echo "  Depends: $depends"
+    echo "  package: build-arm64/$deb"
     unmount_all
     remove_system "$root"
 }
