@@ -83,6 +83,9 @@ make_system() {
     local dir="$1" suite="$2"
     shift 2
     remove_system "$dir"
+    # The hooks below mount the cache; if mmdebstrap fails between them, the
+    # clean-up undoes that mount too.
+    mounts+=("$dir/var/cache/apt/archives")
     local security="${MIRROR%/debian}/debian-security"
     # The hooks' $1 is the new system's folder, expanded by mmdebstrap's shell.
     # shellcheck disable=SC2016
@@ -247,6 +250,7 @@ arm64() {
     fi
     grep -E 'tests passed|Total Test time' "$log" | sed 's/^/  /'
     echo "  Depends: $depends"
+    echo "  package: build-arm64/$deb"
     unmount_all
     remove_system "$root"
 }
