@@ -11,26 +11,8 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <thread>
 
 using namespace std::chrono_literals;
-
-namespace {
-
-// The pointer's position once it equals `target`, or the last one seen when
-// `timeout` passes first.
-Point pointerOnceAt(MarelProgram& program, Point target, std::chrono::milliseconds timeout)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    Point seen = program.pointer();
-    while (!(seen == target) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(20ms);
-        seen = program.pointer();
-    }
-    return seen;
-}
-
-}  // namespace
 
 TEST(CheckedRunOnADesktop, OpensItsWindowDrawsHoldsThePointerAndEndsOnEscape)
 {
@@ -52,22 +34,18 @@ TEST(CheckedRunOnADesktop, OpensItsWindowDrawsHoldsThePointerAndEndsOnEscape)
 
     // The lit surface in the middle, as in the Linux build's own picture.
     const Box middle{100, 100, 400, 400};
-    int surface = 0;
-    for (int tries = 0; tries < 100 && surface <= 5000; ++tries) {
-        std::this_thread::sleep_for(200ms);
-        surface = program.screenshot().count(middle, isSurface);
-    }
-    EXPECT_GT(surface, 5000) << "no lit surface within 20 s";
+    EXPECT_TRUE(program.waitForPicture("the lit surface in the middle",
+                                       [&](const Screenshot& shot) { return shot.count(middle, isSurface) > 5000; }));
 
     // A move into the window is answered by a warp back to its centre.
     const Point centre{placed.left + 250, placed.top + 250};
     ASSERT_EQ(program.xdotool({"mousemove", std::to_string(placed.left + 60), std::to_string(placed.top + 70)}), 0);
-    EXPECT_EQ(pointerOnceAt(program, centre, 5s), centre);
+    EXPECT_TRUE(program.waitForPointer(centre));
     ASSERT_EQ(program.xdotool({"mousemove_relative", "--", "-90", "40"}), 0);
-    EXPECT_EQ(pointerOnceAt(program, centre, 5s), centre);
+    EXPECT_TRUE(program.waitForPointer(centre));
     ASSERT_TRUE(program.running()) << program.standardError();
 
     program.pressEscape();
-    EXPECT_EQ(program.waitForExit(30s), 1) << program.standardError();
+    EXPECT_TRUE(program.waitForEnd(1));
     EXPECT_EQ(program.standardOutput(), "");
 }

@@ -58,10 +58,10 @@ TEST(Desktop, HoldsThePointerWhereTheWindowShowsAndClosesThroughTheManager)
 
     // Left alone for two seconds, nothing reports a motion, nothing turns the
     // view and nothing moves the pointer.
-    program.takeMotion(0ms);
+    program.takeMotion();
     EXPECT_TRUE(holdsThroughout(
         "the pointer and the view at rest",
-        [&] { return program.takeMotion(0ms).empty() && program.pointer() == held && sameView(program.eye().value_or(Eye{}), start); },
+        [&] { return program.takeMotion().empty() && program.pointer() == held && sameView(program.eye().value_or(Eye{}), start); },
         2s));
 
     // Dragged back, the view is the one it started with and the pointer is

@@ -112,7 +112,7 @@ TEST(Pointer, TurnsAndMovesTheCameraAndWarpsThePointerBackOnce)
     ASSERT_EQ(program.resize(501, 300), 0);
     ASSERT_TRUE(program.waitForPicture("the window at 501 x 300",
                                        [](const Screenshot& s) { return s.width == 501 && s.height == 300; }));
-    program.takeMotion(0ms);
+    program.takeMotion();
     const Eye resized = afterInput(
         program, {"mousemove", std::to_string(WINDOW_ORIGIN.x + 100), std::to_string(WINDOW_ORIGIN.y + 100)});
     EXPECT_NEAR(resized.azimuth() - back.azimuth(), 0.150, TURN_TOLERANCE);

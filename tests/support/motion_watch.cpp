@@ -2,7 +2,6 @@
 #include "tests/support/motion_watch.h"
 
 #include <stdexcept>
-#include <thread>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
@@ -37,9 +36,8 @@ MotionWatcher::~MotionWatcher()
     XCloseDisplay(static_cast<Display*>(display_));
 }
 
-std::vector<Point> MotionWatcher::take(std::chrono::milliseconds settle)
+std::vector<Point> MotionWatcher::take()
 {
-    std::this_thread::sleep_for(settle);
     Display* d = static_cast<Display*>(display_);
     XSync(d, False);
     std::vector<Point> motion;

@@ -4,7 +4,6 @@
 
 #include "tests/support/window_pixels.h"
 
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -17,9 +16,10 @@ public:
     MotionWatcher(const MotionWatcher&) = delete;
     MotionWatcher& operator=(const MotionWatcher&) = delete;
 
-    // Waits `settle`, then returns the motion recorded since the last call, in
-    // window pixels. Each warp of the pointer is reported too, as one event.
-    std::vector<Point> take(std::chrono::milliseconds settle);
+    // The motion recorded since the last call, in window pixels, as far as the
+    // server has delivered it: a round trip first, so everything the server did
+    // before the call is in. Each warp of the pointer is reported too, as one event.
+    std::vector<Point> take();
 
 private:
     void* display_ = nullptr;  // Display*, opaque so that Xlib's macros stay out of the tests

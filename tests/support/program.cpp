@@ -348,9 +348,9 @@ void MarelProgram::watchMotion()
     motion_ = std::make_unique<MotionWatcher>(server_->display(), window_);
 }
 
-std::vector<Point> MarelProgram::takeMotion(std::chrono::milliseconds settle)
+std::vector<Point> MarelProgram::takeMotion()
 {
-    return motion_->take(settle);
+    return motion_->take();
 }
 
 std::optional<int> MarelProgram::waitForExit(std::chrono::milliseconds timeout)

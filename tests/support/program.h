@@ -108,8 +108,8 @@ public:
 
     // Records the pointer motion that the server reports on the window from now on.
     void watchMotion();
-    // Waits `settle`, then returns the motion recorded since the last call, in window pixels.
-    std::vector<Point> takeMotion(std::chrono::milliseconds settle);
+    // The motion recorded since the last call, in window pixels, as far as the server has delivered it.
+    std::vector<Point> takeMotion();
     // Collects the motion reported from now on until `accept` holds for all
     // of it (which then goes to `motion`).
     template <typename Accept>
@@ -120,7 +120,7 @@ public:
         return waitFor(
             what,
             [&] {
-                const std::vector<Point> more = takeMotion(std::chrono::milliseconds(0));
+                const std::vector<Point> more = takeMotion();
                 all.insert(all.end(), more.begin(), more.end());
                 return all;
             },
