@@ -26,7 +26,7 @@ GlState currentState()
         {"colour material", GL_COLOR_MATERIAL}, {"cull face", GL_CULL_FACE},
     };
     for (const auto& [name, capability] : capabilities) {
-        s[name] = {glIsEnabled(capability) ? 1.0 : 0.0};
+        s[name].assign(1, glIsEnabled(capability) ? 1.0 : 0.0);
     }
     static constexpr std::pair<const char*, GLenum> integers[] = {
         {"two-sided", GL_LIGHT_MODEL_TWO_SIDE}, {"local viewer", GL_LIGHT_MODEL_LOCAL_VIEWER},
@@ -36,7 +36,7 @@ GlState currentState()
     for (const auto& [name, which] : integers) {
         GLint value = 0;
         glGetIntegerv(which, &value);
-        s[name] = {static_cast<double>(value)};
+        s[name].assign(1, static_cast<double>(value));
     }
     static constexpr struct { const char* name; GLenum which; int n; } floats[] = {
         {"line width", GL_LINE_WIDTH, 1}, {"colour", GL_CURRENT_COLOR, 4}, {"modelview", GL_MODELVIEW_MATRIX, 16},
