@@ -6,6 +6,7 @@
 #include "render/scene.h"
 
 #include "platform/gl_headers.h"
+#include "platform/pointer_facts.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -49,6 +50,7 @@ int runMarel(int& argc, char** argv)
     // display on a connection of our own.
     desktopMonitors.displayName = displayOption(argc, argv);
     glutInit(&argc, argv);
+    watchPointer(desktopMonitors.displayName);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(WINDOW_WIDTH, WINDOW_HEIGHT);
 

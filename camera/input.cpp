@@ -5,6 +5,7 @@
 #include "common/clock.h"
 
 #include "platform/gl_headers.h"
+#include "platform/pointer_facts.h"
 #include "platform/window_geometry.h"
 
 #include <cmath>
@@ -20,6 +21,11 @@ namespace {
 WindowPlacement currentPlacement()
 {
     return WindowPlacement{glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y), windowSize.width, windowSize.height};
+}
+
+WindowOrigin currentOrigin()
+{
+    return WindowOrigin{glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y)};
 }
 
 void turnCamera(float yaw, float pitch)
@@ -80,7 +86,8 @@ void onMouse(int button, int state, int, int)
 
 void onMotion(int x, int y)
 {
-    const PointerResponse response = pointerCapture.report(x, y, desktopMonitors.layout, currentPlacement);
+    const PointerResponse response =
+        pointerCapture.report(x, y, pointerFacts(x, y, currentOrigin), desktopMonitors.layout, currentPlacement);
     if (response.warp) {
         glutWarpPointer(response.warpTo.x, response.warpTo.y);
     }
@@ -102,7 +109,9 @@ void onIdle()
 {
     // The pointer has not moved. This does not pass through the pointer rule:
     // an idle tick is no report from the display, so it must not count as
-    // the pointer being seen anywhere.
+    // the pointer being seen anywhere. What the display has said meanwhile
+    // of its devices is taken in, so that it cannot pile up.
+    drainPointerEvents();
     moveAndRedisplay();
 }
 

@@ -77,34 +77,67 @@ PointerPoint pointerHome(const WindowPlacement& window, const MonitorLayout& mon
     return best;
 }
 
-PointerCapture::Followed PointerCapture::follow(PointerPoint at)
+bool PointerCapture::fromDevice(PointerPoint at, const PointerFacts& facts) const
+{
+    switch (facts.source) {
+    case PointerSource::Absolute:
+        return facts.deviceAtKnown && at == PointerPoint{facts.deviceAtX, facts.deviceAtY};
+    case PointerSource::Follows:
+        // The raw movement is used only to tell, never to measure: a report
+        // that lies exactly the device's own movement away from the last one
+        // was made by the device. Our warp's report comes with no movement.
+        return facts.moved && (facts.movedX != 0 || facts.movedY != 0) &&
+               static_cast<int64_t>(at.x) - last_.x == facts.movedX &&
+               static_cast<int64_t>(at.y) - last_.y == facts.movedY;
+    case PointerSource::Unknown:
+        break;
+    }
+    return false;
+}
+
+PointerCapture::Followed PointerCapture::follow(PointerPoint at, const PointerFacts& facts)
 {
     Followed followed;
+    const bool absolute = facts.source == PointerSource::Absolute;
     if (!known_) {
         // Where the pointer came in, or the first report ever: no movement
         // to measure yet.
         known_ = true;
         last_ = at;
-        followed.goHome = true;
+        device_ = at;
+        warpArrived_ = false;
+        followed.goHome = !absolute || warpsHold_;
         return followed;
     }
-    if (warpPending_ && at == warpTarget_) {
+    if (warpPending_ && at == warpTarget_ && !fromDevice(at, facts)) {
         // Our own warp arriving.
         warpPending_ = false;
+        warpArrived_ = true;
         last_ = at;
         return followed;
     }
-    if (at == last_) {
+    if (absolute && warpArrived_) {
+        // Our warp was carried out, yet the device still reports the user's
+        // pointer, which the warp did not move: no warp can hold it here.
+        warpsHold_ = false;
+    }
+    warpArrived_ = false;
+    // Where the device's pointer was: after a warp that moved only the
+    // display's pointer, that is where the device last put it.
+    const PointerPoint from = absolute ? device_ : last_;
+    device_ = at;
+    if (at == from) {
         // Not a movement: the pointer reported again where it was, as a
         // display that cannot carry out a warp does after each one. Warping
         // again would only bring the same report back.
+        last_ = at;
         return followed;
     }
     followed.response.turned = true;
-    followed.response.yaw = turnBetween(last_.x, at.x);
-    followed.response.pitch = turnBetween(last_.y, at.y);
+    followed.response.yaw = turnBetween(from.x, at.x);
+    followed.response.pitch = turnBetween(from.y, at.y);
     last_ = at;
-    followed.goHome = true;
+    followed.goHome = !absolute || warpsHold_;
     return followed;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/monitors.h"
+#include "platform/pointer_facts.h"
 
 #include <cstdint>
 
@@ -48,41 +49,69 @@ PointerPoint pointerHome(const WindowPlacement& window, const MonitorLayout& mon
 
 // Mouse capture as mature windowing toolkits do it: each movement is measured
 // from the position last reported, and the report of our own warp is known by
-// its position. This holds whether the display carries warps out, drops them
-// (VNC viewers, nested servers, some Wayland compositors), clamps them at a
-// screen's edge or delivers them late.
+// its position. This holds whether the display carries warps out, drops them,
+// clamps them at a screen's edge or delivers them late.
+//
+// Where the display says the pointer is moved by a device that reports the
+// user's own pointer (a VNC viewer, a nested server's host, a tablet: the
+// PointerFacts' Absolute), a warp moves only the display's pointer and the
+// next report is where the user's pointer is: there a movement is measured
+// from where the device last put the pointer, and once a warp is seen not to
+// hold the user's pointer the rule stops warping. One warp is still tried, as
+// some displays (XWayland) carry it out by turning to relative motion.
 class PointerCapture {
 public:
     // The pointer came into the window from outside: its next report is where
-    // it came in, not a movement.
-    void enter() { known_ = false; }
+    // it came in, not a movement. What was learnt of warps is tried afresh.
+    void enter()
+    {
+        known_ = false;
+        warpArrived_ = false;
+        warpsHold_ = true;
+    }
 
     // One report of the pointer at (x, y). `placement` is called only when the
     // pointer is to be sent home (asking the display where the window is may
     // cost round trips) and returns the window's WindowPlacement.
     template <typename Placement>
-    PointerResponse report(int x, int y, const MonitorLayout& monitors, Placement placement)
+    PointerResponse report(int x, int y, const PointerFacts& facts, const MonitorLayout& monitors,
+                           Placement placement)
     {
-        Followed followed = follow(PointerPoint{x, y});
+        Followed followed = follow(PointerPoint{x, y}, facts);
         if (followed.goHome) {
             sendHome(followed.response, PointerPoint{x, y}, placement(), monitors);
         }
         return followed.response;
     }
 
+    // A report on a display that tells nothing more than the position.
+    template <typename Placement>
+    PointerResponse report(int x, int y, const MonitorLayout& monitors, Placement placement)
+    {
+        return report(x, y, PointerFacts{}, monitors, placement);
+    }
+
     PointerPoint last() const { return last_; }
+
+    // False once a warp is known not to move the user's pointer (until the
+    // pointer enters again).
+    bool warpsHold() const { return warpsHold_; }
 
 private:
     struct Followed {
         PointerResponse response;
         bool goHome = false;  // the pointer is to be warped home, unless it is there
     };
-    Followed follow(PointerPoint at);
+    Followed follow(PointerPoint at, const PointerFacts& facts);
+    bool fromDevice(PointerPoint at, const PointerFacts& facts) const;
     void sendHome(PointerResponse& response, PointerPoint at, const WindowPlacement& window,
                   const MonitorLayout& monitors);
 
     bool known_ = false;        // false until the first report, and again after the pointer enters
     PointerPoint last_;         // the position last reported
+    PointerPoint device_;       // the position last reported that was no warp's
     bool warpPending_ = false;  // a warp was sent and its report has not been seen
     PointerPoint warpTarget_;   // where the last warp sent the pointer
+    bool warpArrived_ = false;  // the last report was our warp's
+    bool warpsHold_ = true;     // false once an Absolute device reported on after our warp arrived
 };

@@ -18,6 +18,7 @@ MAREL_RUN_PACKAGES=(
     cmake make g++                          # toolchain
     libglut-dev libglu1-mesa-dev            # GLUT, GLU and the GL headers
     libx11-dev libxrandr-dev                # Xlib and RandR: where the monitors lie
+    libxi-dev                               # XInput 2: what moved the pointer (a remote viewer or a mouse)
     libgl1-mesa-dri                         # Mesa's driver (software rendering where there is no GPU)
 )
 # Running the program in a private X server and looking at it.
@@ -28,7 +29,7 @@ MAREL_X_PACKAGES=(
 )
 # Everything else the tests, benchmarks and package checks call.
 MAREL_TEST_PACKAGES=(
-    libx11-dev libxi-dev libxfixes-dev      # Xlib, XInput 2, XFixes: tests that watch the window
+    libxfixes-dev                           # XFixes: tests that watch the cursor
     libgtest-dev libbenchmark-dev           # GoogleTest, Google Benchmark
     openbox wmctrl                          # a real window manager, and closing through it
     x11-xserver-utils                       # xrandr: a screen split into two monitors

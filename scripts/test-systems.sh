@@ -248,6 +248,9 @@ arm64() {
     if grep -qx libXrandr.so.2 "$root$build/needed.txt"; then
         [[ "$depends" == *'libxrandr2 (>= '* ]] || fail "arm64: the program links RandR, but Depends lacks libxrandr2: $depends"
     fi
+    if grep -qx libXi.so.6 "$root$build/needed.txt"; then
+        [[ "$depends" == *'libxi6 (>= '* ]] || fail "arm64: the program links XInput, but Depends lacks libxi6: $depends"
+    fi
     grep -E 'tests passed|Total Test time' "$log" | sed 's/^/  /'
     echo "  Depends: $depends"
     echo "  package: build-arm64/$deb"

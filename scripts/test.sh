@@ -167,7 +167,7 @@ depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
 # dpkg-shlibdeps names the libraries the binary links against, with versions
 # where the library's package gives one (libx11-6 gives none).
-for library in 'libc6 (>= ' 'libstdc++6 (>= ' 'libglut3.12 (>= ' 'libglu1-mesa | libglu1' 'libxrandr2 (>= ' 'libx11-6'; do
+for library in 'libc6 (>= ' 'libstdc++6 (>= ' 'libglut3.12 (>= ' 'libglu1-mesa | libglu1' 'libxrandr2 (>= ' 'libxi6 (>= ' 'libx11-6'; do
     [[ "$depends" == *"$library"* ]] || fail "Depends lacks $library"
 done
 # Every dependency can be met from the archive (a dry run: nothing is installed).
