@@ -39,6 +39,7 @@ struct Event {
     int turnX = 0, turnY = 0;
     std::optional<PointerPoint> warp{};
     std::optional<WindowPlacement> placement{};
+    PointerFacts facts{};
 };
 Event report(int x, int y, int turnX = 0, int turnY = 0, std::optional<PointerPoint> warp = std::nullopt)
 {
@@ -47,6 +48,26 @@ Event report(int x, int y, int turnX = 0, int turnY = 0, std::optional<PointerPo
 Event enter()
 {
     return Event{Event::ENTER};
+}
+// What the display tells of a report. A device that reports the user's own
+// pointer (a VNC viewer's, a nested server's host's), where it put the pointer;
+// a relative device's movement since the last report.
+Event byAbsolute(Event e, std::optional<PointerPoint> deviceAt = std::nullopt)
+{
+    const PointerPoint at = deviceAt.value_or(e.at);
+    e.facts.source = PointerSource::Absolute;
+    e.facts.deviceAtKnown = true;
+    e.facts.deviceAtX = at.x;
+    e.facts.deviceAtY = at.y;
+    return e;
+}
+Event byRelative(Event e, std::optional<PointerPoint> moved = std::nullopt)
+{
+    e.facts.source = PointerSource::Follows;
+    e.facts.moved = moved.has_value();
+    e.facts.movedX = moved ? moved->x : 0;
+    e.facts.movedY = moved ? moved->y : 0;
+    return e;
 }
 Event placedThen(WindowPlacement placement, Event e)
 {
@@ -60,6 +81,48 @@ struct Scenario {
     WindowPlacement window;
     std::vector<Event> events;
 };
+
+void play(const Scenario* begin, const Scenario* end)
+{
+    for (const Scenario* it = begin; it != end; ++it) {
+        const Scenario& s = *it;
+        SCOPED_TRACE(s.name);
+        PointerCapture capture;
+        WindowPlacement window = s.window;
+        int asked = 0;
+        for (std::size_t i = 0; i < s.events.size(); ++i) {
+            const Event& e = s.events[i];
+            SCOPED_TRACE(testing::Message() << "event " << i << " at (" << e.at.x << ", " << e.at.y << ")");
+            if (e.placement) {
+                window = *e.placement;
+            }
+            if (e.kind == Event::ENTER) {
+                capture.enter();
+                continue;
+            }
+            const int askedBefore = asked;
+            const PointerResponse r = capture.report(e.at.x, e.at.y, e.facts, s.monitors, [&] {
+                ++asked;
+                return window;
+            });
+            ASSERT_TRUE(std::isfinite(r.yaw) && std::isfinite(r.pitch));
+            if (e.at.x == INT_MIN) {
+                // The extreme report, from (250, 250): the movement itself, without overflow.
+                EXPECT_NEAR(r.yaw, (250.0 - INT_MIN) * 0.001, 1.0);
+                EXPECT_NEAR(r.pitch, (250.0 - INT_MAX) * 0.001, 1.0);
+                continue;
+            }
+            EXPECT_EQ(r.turned, e.turnX != 0 || e.turnY != 0);
+            EXPECT_FLOAT_EQ(r.yaw, static_cast<float>(e.turnX) * TURN_RATE);
+            EXPECT_FLOAT_EQ(r.pitch, static_cast<float>(e.turnY) * TURN_RATE);
+            EXPECT_EQ(r.warp, e.warp.has_value());
+            if (r.warp && e.warp) {
+                EXPECT_EQ(r.warpTo, *e.warp);
+            }
+            EXPECT_LE(asked - askedBefore, 1) << "the window's placement was asked for more than once";
+        }
+    }
+}
 
 TEST(PointerCapture, TurnsByTheMovementFromTheLastReportWhateverTheDisplayDoesWithWarps)
 {
@@ -104,43 +167,44 @@ TEST(PointerCapture, TurnsByTheMovementFromTheLastReportWhateverTheDisplayDoesWi
          {report(250, 250), report(-30000, 40000, 30250, -39750, HOME), report(250, 250),
           report(INT_MIN, INT_MAX, 0, 0, HOME)}},
     };
-    for (const Scenario& s : scenarios) {
-        SCOPED_TRACE(s.name);
-        PointerCapture capture;
-        WindowPlacement window = s.window;
-        int asked = 0;
-        for (std::size_t i = 0; i < s.events.size(); ++i) {
-            const Event& e = s.events[i];
-            SCOPED_TRACE(testing::Message() << "event " << i << " at (" << e.at.x << ", " << e.at.y << ")");
-            if (e.placement) {
-                window = *e.placement;
-            }
-            if (e.kind == Event::ENTER) {
-                capture.enter();
-                continue;
-            }
-            const int askedBefore = asked;
-            const PointerResponse r = capture.report(e.at.x, e.at.y, s.monitors, [&] {
-                ++asked;
-                return window;
-            });
-            ASSERT_TRUE(std::isfinite(r.yaw) && std::isfinite(r.pitch));
-            if (e.at.x == INT_MIN) {
-                // The extreme report, from (250, 250): the movement itself, without overflow.
-                EXPECT_NEAR(r.yaw, (250.0 - INT_MIN) * 0.001, 1.0);
-                EXPECT_NEAR(r.pitch, (250.0 - INT_MAX) * 0.001, 1.0);
-                continue;
-            }
-            EXPECT_EQ(r.turned, e.turnX != 0 || e.turnY != 0);
-            EXPECT_FLOAT_EQ(r.yaw, static_cast<float>(e.turnX) * TURN_RATE);
-            EXPECT_FLOAT_EQ(r.pitch, static_cast<float>(e.turnY) * TURN_RATE);
-            EXPECT_EQ(r.warp, e.warp.has_value());
-            if (r.warp && e.warp) {
-                EXPECT_EQ(r.warpTo, *e.warp);
-            }
-            EXPECT_LE(asked - askedBefore, 1) << "the window's placement was asked for more than once";
-        }
-    }
+    play(std::begin(scenarios), std::end(scenarios));
+}
+
+TEST(PointerCapture, WhereTheDisplayTellsWhatMovedThePointerTheTurnIsTheUsersMovement)
+{
+    const Scenario scenarios[] = {
+        {"VNC viewer or nested server: one warp is tried and seen not to hold; every turn is the movement",
+         ONE, CENTRED,
+         {byAbsolute(report(155, 250, 0, 0, HOME)), byAbsolute(report(250, 250), {{155, 250}}),
+          byAbsolute(report(160, 250, -5, 0)), byAbsolute(report(165, 250, -5, 0)),
+          byAbsolute(report(165, 350, 0, -100)), byAbsolute(report(250, 250, -85, 100)),
+          byAbsolute(report(250, 250)), enter(), byAbsolute(report(0, 300, 0, 0, HOME)),
+          byAbsolute(report(250, 250), {{0, 300}}), byAbsolute(report(40, 300, -40, 0))}},
+        {"reports queued before that warp count from where the device put the pointer",
+         ONE, CENTRED,
+         {byAbsolute(report(100, 250, 0, 0, HOME)), byAbsolute(report(110, 250, -10, 0, HOME)),
+          byAbsolute(report(250, 250), {{110, 250}}), byAbsolute(report(120, 250, -10, 0)),
+          byAbsolute(report(120, 250))}},
+        {"a warp carried out by turning to relative motion (XWayland): held at the centre as on a local display",
+         ONE, CENTRED,
+         {byAbsolute(report(0, 250, 0, 0, HOME)), byAbsolute(report(250, 250), {{0, 250}}),
+          byRelative(report(290, 250, -40, 0, HOME), {{40, 0}}), byRelative(report(250, 250)),
+          byRelative(report(250, 210, 0, 40, HOME), {{0, -40}}), byRelative(report(250, 250))}},
+        {"warps dropped, a relative device: a move that ends on the home pixel turns by its length",
+         ONE, CENTRED,
+         {byRelative(report(300, 250, 0, 0, HOME), {{50, 0}}), byRelative(report(340, 250, -40, 0, HOME), {{40, 0}}),
+          byRelative(report(250, 250, 90, 0), {{-90, 0}}), byRelative(report(260, 250, -10, 0, HOME), {{10, 0}})}},
+        {"the same where the display tells nothing: the home pixel is taken for the warp, as positions alone say",
+         ONE, CENTRED,
+         {report(300, 250, 0, 0, HOME), report(340, 250, -40, 0, HOME), report(250, 250),
+          report(260, 250, -10, 0, HOME)}},
+        {"a local display: the warp's report is known even when a later movement has already arrived",
+         ONE, CENTRED,
+         {byRelative(report(250, 250)), byRelative(report(260, 250, -10, 0, HOME), {{10, 0}}),
+          byRelative(report(250, 250), {{3, 0}}), byRelative(report(253, 250, -3, 0, HOME)),
+          byRelative(report(250, 250))}},
+    };
+    play(std::begin(scenarios), std::end(scenarios));
 }
 
 TEST(PointerHome, TheCentreWhileAMonitorShowsItElseTheMiddleOfTheLargestPartShown)
