@@ -3,6 +3,7 @@
 // length, held buttons move it along the line of sight, and every move is
 // answered by one warp back to the window's centre; the same where the display
 // drops warps, and on two monitors.
+#include "tests/support/process.h"
 #include "tests/support/program.h"
 
 #include <gtest/gtest.h>
@@ -191,3 +192,101 @@ TEST(Pointer, OnTwoMonitorsTheWindowOpensOnTheFirstAndTurnsAsFarAsTheMouseMoves)
     program.pressEscape();
     EXPECT_TRUE(program.waitForEnd(1));
 }
+
+namespace {
+
+// The user's mouse on the outer server of a nested desktop: XTest motion, as a
+// real mouse makes (a warp there would reach neither viewer nor nested server).
+int userInput(const XvfbServer& desktop, const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> argv{"xdotool"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return runTool(Launch{.argv = argv, .display = desktop.userDisplay()});
+}
+
+// xdotool's arguments for `count` moves of (dx, dy), each delivered on its own.
+std::vector<std::string> steps(int count, int dx, int dy)
+{
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; ++i) {
+        arguments.insert(arguments.end(),
+                         {"mousemove_relative", "--", std::to_string(dx), std::to_string(dy), "sleep", "0.02"});
+    }
+    return arguments;
+}
+
+class NestedDesktop : public testing::TestWithParam<Nested> {};
+
+}  // namespace
+
+void PrintTo(Nested kind, std::ostream* out)
+{
+    *out << (kind == Nested::Vnc ? "Xvnc through xtigervncviewer" : "Xephyr");
+}
+
+// A VNC viewer or a nested server carries out the program's warp on its own
+// pointer, while the user's pointer stays where the user left it: each
+// movement must still turn the view by exactly its own length, measured where
+// the user's pointer is, and nothing more.
+TEST_P(NestedDesktop, TheViewTurnsExactlyAsFarAsTheUsersMouseMoves)
+{
+    const auto desktop = std::make_shared<XvfbServer>(GetParam());
+    MarelProgram program(desktop, "", Probes{.eye = true});
+    ASSERT_EQ(program.waitForWindow(), 1) << program.standardError();
+    Eye start;
+    ASSERT_TRUE(program.waitForEye(start, 1));
+    const Box window = program.placement();
+
+    // Where the nested desktop lies on the outer screen: a move near its top
+    // left corner, seen on the inner server (where the pointer was parked,
+    // and then warped to the window's centre by the program's first report).
+    ASSERT_EQ(userInput(*desktop, {"mousemove", "100", "100", "mousemove_relative", "1", "1"}), 0);
+    const Point centre{window.left + 250, window.top + 250};
+    Point seen{};
+    ASSERT_TRUE(waitFor("the user's move on the nested desktop", [&] { return program.pointer(); },
+                        [&](Point p) { return !(p == MarelProgram::PARKED) && !(p == centre); }, &seen));
+    const Point offset{101 - seen.x, 101 - seen.y};
+    // Moves the user's pointer to `inner` (inner screen pixels) by moves the
+    // nested desktop sees, and waits until the program has drawn after them.
+    const auto userAt = [&](Point inner, const std::vector<std::string>& moves) {
+        EXPECT_EQ(userInput(*desktop, moves), 0);
+        EXPECT_TRUE(program.waitForPointer(inner)) << "offset " << offset;
+        Eye eye;
+        EXPECT_TRUE(program.waitForEye(eye));
+        return eye;
+    };
+
+    // From 100 px left of the window, walking in by 10 px to 50 px inside:
+    // only the 50 px inside turn.
+    const int y = window.top + 250;
+    const Eye outside = userAt({window.left - 100, y},
+                               {"mousemove", std::to_string(window.left - 101 + offset.x), std::to_string(y + offset.y),
+                                "mousemove_relative", "1", "0"});
+    const Eye walkedIn = userAt({window.left + 50, y}, steps(15, 10, 0));
+    EXPECT_NEAR(walkedIn.azimuth() - outside.azimuth(), -0.050, TURN_TOLERANCE);
+    EXPECT_NEAR(walkedIn.elevation(), start.elevation(), TURN_TOLERANCE);
+
+    // 40 moves of 5 px right, then 200 px left in one move: 0.200 rad each way.
+    const Eye stepped = userAt({window.left + 250, y}, steps(40, 5, 0));
+    EXPECT_NEAR(stepped.azimuth() - walkedIn.azimuth(), -0.200, TURN_TOLERANCE);
+    const Eye back = userAt({window.left + 50, y}, {"mousemove_relative", "--", "-200", "0"});
+    EXPECT_NEAR(back.azimuth() - stepped.azimuth(), 0.200, TURN_TOLERANCE);
+
+    // 100 px straight down raises the eye by 0.100 rad and turns no yaw.
+    const Eye lowered = userAt({window.left + 50, y + 100}, {"mousemove_relative", "--", "0", "100"});
+    EXPECT_NEAR(lowered.elevation() - back.elevation(), 0.100, TURN_TOLERANCE);
+    EXPECT_NEAR(lowered.azimuth(), back.azimuth(), TURN_TOLERANCE);
+
+    // At rest nothing turns; the pointer stays where the user left it.
+    EXPECT_TRUE(eyeStaysAt(program, lowered, 1s));
+    EXPECT_EQ(program.pointer(), (Point{window.left + 50, y + 100}));
+
+    program.pressEscape();
+    EXPECT_TRUE(program.waitForEnd(1));
+    EXPECT_EQ(program.standardOutput(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Pointer, NestedDesktop, testing::Values(Nested::Vnc, Nested::Xephyr),
+                         [](const testing::TestParamInfo<Nested>& info) {
+                             return info.param == Nested::Vnc ? "ThroughAVncViewer" : "InXephyr";
+                         });

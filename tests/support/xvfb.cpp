@@ -13,20 +13,24 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 using namespace std::chrono_literals;
 
-XvfbServer::XvfbServer(int screenWidth, int screenHeight, bool windowManager, int monitors)
+namespace {
+
+// Starts an X server that writes its display number to the descriptor named
+// after -displayfd once it accepts connections; returns ":N", or "" when it
+// did not start in time.
+std::string startServer(std::vector<std::string> argv, std::optional<std::string> display, pid_t& pid)
 {
     int fds[2];
     if (pipe(fds) != 0) {
         throw std::runtime_error("pipe failed");
     }
-    const std::string screen = std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24";
-    // The write end is inherited by the server, which writes its display
-    // number to it once it is ready.
-    pid_ = launch(Launch{.argv = {"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten", "tcp",
-                          "-noreset"}});
+    // The write end is inherited by the server.
+    argv.insert(argv.begin() + 1, {"-displayfd", std::to_string(fds[1])});
+    pid = launch(Launch{.argv = argv, .display = display});
     close(fds[1]);
 
     std::string number;
@@ -41,10 +45,22 @@ XvfbServer::XvfbServer(int screenWidth, int screenHeight, bool windowManager, in
     }
     close(fds[0]);
     if (number.empty()) {
-        stop(pid_, SIGTERM);
+        stop(pid, SIGTERM);
+        pid = -1;
+        return "";
+    }
+    return ":" + number;
+}
+
+}  // namespace
+
+XvfbServer::XvfbServer(int screenWidth, int screenHeight, bool windowManager, int monitors)
+{
+    const std::string screen = std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24";
+    display_ = startServer({"Xvfb", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"}, std::nullopt, pid_);
+    if (display_.empty()) {
         throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
     }
-    display_ = ":" + number;
     if (monitors > 1 || windowManager) {
         try {
             if (monitors > 1) {
@@ -57,6 +73,59 @@ XvfbServer::XvfbServer(int screenWidth, int screenHeight, bool windowManager, in
             stop(pid_, SIGTERM);
             throw;
         }
+    }
+}
+
+XvfbServer::XvfbServer(Nested kind) : outer_(std::make_unique<XvfbServer>(1600, 1200))
+{
+    try {
+        startNested(kind);
+        startWindowManager();
+    } catch (...) {
+        if (viewer_ > 0) {
+            stop(viewer_, SIGTERM);
+        }
+        if (pid_ > 0) {
+            stop(pid_, SIGTERM);
+        }
+        throw;
+    }
+}
+
+void XvfbServer::startNested(Nested kind)
+{
+    const std::string& outer = outer_->display();
+    if (kind == Nested::Xephyr) {
+        display_ = startServer({"Xephyr", "-screen", "1280x1024", "-nolisten", "tcp", "-noreset"}, outer, pid_);
+        if (display_.empty()) {
+            throw std::runtime_error("Xephyr did not start (is the xserver-xephyr package installed?)");
+        }
+        return;
+    }
+    // A Unix socket rather than a TCP port: nothing to choose, nothing shared.
+    const char* tmp = std::getenv("TMPDIR");
+    directory_ = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/marel-vnc-XXXXXX";
+    if (mkdtemp(directory_.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    const std::string socket = directory_ + "/socket";
+    display_ = startServer({"Xvnc", "-geometry", "1280x1024", "-depth", "24", "-SecurityTypes", "None", "-rfbport",
+                            "-1", "-rfbunixpath", socket, "-nolisten", "tcp", "-noreset"},
+                           std::nullopt, pid_);
+    if (display_.empty()) {
+        throw std::runtime_error("Xvnc did not start (is the tigervnc-standalone-server package installed?)");
+    }
+    viewer_ = launch(Launch{.argv = {"xtigervncviewer", "-SecurityTypes", "None", socket}, .display = outer});
+    // The viewer is up once its window shows the remote desktop.
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    bool shown = false;
+    while (!shown && !waitForExit(viewer_, 0ms) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+        shown = runTool(Launch{.argv = {"xdotool", "search", "--onlyvisible", "--name", "TigerVNC"},
+                               .display = outer}) == 0;
+    }
+    if (!shown) {
+        throw std::runtime_error("xtigervncviewer did not show the desktop (is the tigervnc-viewer package installed?)");
     }
 }
 
@@ -111,10 +180,17 @@ void XvfbServer::startWindowManager()
 
 XvfbServer::~XvfbServer()
 {
+    if (viewer_ > 0) {
+        stop(viewer_, SIGTERM);
+    }
     if (windowManager_ > 0) {
         stop(windowManager_, SIGTERM);
     }
     if (pid_ > 0) {
         stop(pid_, SIGTERM);
+    }
+    if (!directory_.empty()) {
+        std::remove((directory_ + "/socket").c_str());
+        rmdir(directory_.c_str());
     }
 }

@@ -3,8 +3,18 @@
 // window manager on it, as on a desktop.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <sys/types.h>
+
+// A desktop seen through another: the program runs on an inner server that
+// carries out warps on its own pointer, while the user's pointer lives on the
+// outer Xvfb (a VNC viewer's window, or the nested server's own window).
+enum class Nested {
+    None,
+    Vnc,     // TigerVNC's Xvnc, seen through xtigervncviewer over a Unix socket
+    Xephyr,  // Xephyr, a window of the outer server
+};
 
 class XvfbServer {
 public:
@@ -20,14 +30,25 @@ public:
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
 
-    // ":N", suitable for DISPLAY.
+    // An outer 1600 x 1200 Xvfb with the inner 1280 x 1024 server of `kind`
+    // shown on it, and openbox on the inner one. Throws std::runtime_error on
+    // failure.
+    explicit XvfbServer(Nested kind);
+
+    // ":N", suitable for DISPLAY: where the program runs.
     const std::string& display() const { return display_; }
+    // Where the user's mouse is: the outer server when nested, else display().
+    const std::string& userDisplay() const { return outer_ ? outer_->display() : display_; }
 
 private:
+    void startNested(Nested kind);
     void startWindowManager();
     void splitIntoMonitors(int count, int screenWidth, int screenHeight);
 
     pid_t pid_ = -1;
     pid_t windowManager_ = -1;
+    pid_t viewer_ = -1;
     std::string display_;
+    std::string directory_;                // the VNC socket's folder
+    std::unique_ptr<XvfbServer> outer_;
 };
