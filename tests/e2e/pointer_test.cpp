@@ -155,6 +155,13 @@ TEST(Pointer, WhereWarpsAreDroppedTheViewTurnsExactlyAsFarAsTheMouseMoves)
     EXPECT_NEAR(moved.elevation(), start.elevation(), TURN_TOLERANCE);
     EXPECT_EQ(program.pointer(), (Point{window.left + 350, window.top + 250})) << "the pointer stays where it was put";
 
+    // Back 100 px, exactly onto the home pixel the dropped warps aimed at: a
+    // movement like any other, not the warp's report.
+    const Eye home = afterInput(program, {"mousemove_relative", "--", "-100", "0"});
+    EXPECT_EQ(program.pointer(), (Point{window.left + 250, window.top + 250}));
+    EXPECT_NEAR(home.azimuth() - moved.azimuth(), 0.100, TURN_TOLERANCE);
+    moved = home;
+
     // Left alone, the view stays put.
     EXPECT_TRUE(eyeStaysAt(program, moved, 1s));
 
@@ -290,3 +297,29 @@ INSTANTIATE_TEST_SUITE_P(Pointer, NestedDesktop, testing::Values(Nested::Vnc, Ne
                          [](const testing::TestParamInfo<Nested>& info) {
                              return info.param == Nested::Vnc ? "ThroughAVncViewer" : "InXephyr";
                          });
+
+TEST(Pointer, WithThePrimaryMonitorOnTheRightTheWindowOpensCentredOnIt)
+{
+    // The projector on the left, the primary monitor on the right, which
+    // RandR lists first.
+    const auto desktop = std::make_shared<XvfbServer>(2560, 1024, true, 2, 1);
+    MarelProgram program(desktop, "", Probes{.eye = true});
+    ASSERT_EQ(program.waitForWindow(), 1) << program.standardError();
+    Eye start;
+    ASSERT_TRUE(program.waitForEye(start, 1));
+
+    const Box window = program.placement();
+    EXPECT_TRUE(window.left >= 1280 && window.right <= 2560 && window.top >= 0 && window.bottom <= 1024)
+        << "the window is not wholly on the primary monitor: " << program.geometry();
+    EXPECT_NEAR(window.left, 1280 + 390, 30);
+    EXPECT_NEAR(window.top, 262, 30);
+
+    const Point centre{window.left + 250, window.top + 250};
+    const Eye entered = afterInput(program, {"mousemove", std::to_string(centre.x), std::to_string(centre.y)});
+    const Eye moved = afterInput(program, {"mousemove_relative", "--", "0", "-100"});
+    EXPECT_NEAR(moved.elevation() - entered.elevation(), -0.100, TURN_TOLERANCE);
+    EXPECT_TRUE(program.waitForPointer(centre));
+
+    program.pressEscape();
+    EXPECT_TRUE(program.waitForEnd(1));
+}

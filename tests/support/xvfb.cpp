@@ -54,7 +54,7 @@ std::string startServer(std::vector<std::string> argv, std::optional<std::string
 
 }  // namespace
 
-XvfbServer::XvfbServer(int screenWidth, int screenHeight, bool windowManager, int monitors)
+XvfbServer::XvfbServer(int screenWidth, int screenHeight, bool windowManager, int monitors, int primary)
 {
     const std::string screen = std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24";
     display_ = startServer({"Xvfb", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"}, std::nullopt, pid_);
@@ -64,7 +64,7 @@ XvfbServer::XvfbServer(int screenWidth, int screenHeight, bool windowManager, in
     if (monitors > 1 || windowManager) {
         try {
             if (monitors > 1) {
-                splitIntoMonitors(monitors, screenWidth, screenHeight);
+                splitIntoMonitors(monitors, screenWidth, screenHeight, primary);
             }
             if (windowManager) {
                 startWindowManager();
@@ -129,7 +129,7 @@ void XvfbServer::startNested(Nested kind)
     }
 }
 
-void XvfbServer::splitIntoMonitors(int count, int screenWidth, int screenHeight)
+void XvfbServer::splitIntoMonitors(int count, int screenWidth, int screenHeight, int primary)
 {
     // The first takes Xvfb's one output, named "screen", and so replaces the
     // monitor that spans the whole screen; the others have no output. About
@@ -139,7 +139,11 @@ void XvfbServer::splitIntoMonitors(int count, int screenWidth, int screenHeight)
         const std::string geometry = std::to_string(width) + "/" + std::to_string(width * 254 / 960) + "x" +
                                      std::to_string(screenHeight) + "/" + std::to_string(screenHeight * 254 / 960) +
                                      "+" + std::to_string(i * width) + "+0";
-        const int status = runTool(Launch{.argv = {"xrandr", "--setmonitor", "monitor-" + std::to_string(i + 1),
+        // A leading '*' marks the primary monitor.
+        std::string name = i == primary ? "*" : "";
+        name += "monitor-";
+        name += std::to_string(i + 1);
+        const int status = runTool(Launch{.argv = {"xrandr", "--setmonitor", name,
                                                    geometry, i == 0 ? "screen" : "none"},
                                           .display = display_});
         if (status != 0) {

@@ -24,8 +24,10 @@ public:
     // extended onto a projector is; with `windowManager`, then starts openbox
     // on it and waits until it manages the screen. Throws std::runtime_error
     // on failure.
+    // `primary` is the index of the monitor marked primary, counted from the
+    // left; RandR then lists it first.
     explicit XvfbServer(int screenWidth = 1280, int screenHeight = 1024, bool windowManager = false,
-                        int monitors = 1);
+                        int monitors = 1, int primary = -1);
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
@@ -43,7 +45,7 @@ public:
 private:
     void startNested(Nested kind);
     void startWindowManager();
-    void splitIntoMonitors(int count, int screenWidth, int screenHeight);
+    void splitIntoMonitors(int count, int screenWidth, int screenHeight, int primary);
 
     pid_t pid_ = -1;
     pid_t windowManager_ = -1;
