@@ -33,6 +33,8 @@ MAREL_TEST_PACKAGES=(
     libgtest-dev libbenchmark-dev           # GoogleTest, Google Benchmark
     openbox wmctrl                          # a real window manager, and closing through it
     x11-xserver-utils                       # xrandr: a screen split into two monitors
+    tigervnc-standalone-server tigervnc-viewer  # a real VNC path: Xvnc and its viewer
+    xserver-xephyr                          # a nested X server
     valgrind                                # memcheck run
     clang libclang-rt-dev                   # the clang builds, and clang's sanitizer runtimes
     dpkg-dev file                           # cpack's DEB generator: dpkg-shlibdeps, and file to find binaries
