@@ -116,6 +116,16 @@ PointerCapture::Followed PointerCapture::follow(PointerPoint at, const PointerFa
         last_ = at;
         return followed;
     }
+    if (absolute && at == warpTarget_ && (warpPending_ || warpArrived_) && fromDevice(at, facts)) {
+        // The device itself puts the user's pointer where our warp sent the
+        // display's: its far end (a viewer that follows the server's pointer)
+        // carried the warp out too, so warps hold here.
+        warpPending_ = false;
+        warpArrived_ = false;
+        last_ = at;
+        device_ = at;
+        return followed;
+    }
     if (absolute && warpArrived_) {
         // Our warp was carried out, yet the device still reports the user's
         // pointer, which the warp did not move: no warp can hold it here.

@@ -19,6 +19,7 @@ enum class Axes { NotAsked, Relative, Absolute };
 struct Watch {
     Display* display = nullptr;
     int opcode = 0;
+    int pointer = 0;  // the master pointer that moves for this client
 
     // What the devices are, asked once per device and again when devices change.
     static constexpr int MAX_DEVICES = 128;  // XInput 2 device ids are below 128 on every server seen
@@ -196,6 +197,7 @@ void watchPointer(const char* displayName)
         XCloseDisplay(display);
         return;
     }
+    XIGetClientPointer(display, None, &watch.pointer);
     watch.display = display;
 }
 
@@ -216,8 +218,6 @@ PointerFacts pointerFacts(int, int, WindowOriginQuery origin)
     // before it, so the raw movement behind the report the toolkit holds has
     // arrived by then, with perhaps some later ones.
     const ErrorsCounted errors;
-    int pointer = 0;
-    XIGetClientPointer(watch.display, None, &pointer);
     Window root = 0;
     Window child = 0;
     double rootX = 0.0;
@@ -227,11 +227,15 @@ PointerFacts pointerFacts(int, int, WindowOriginQuery origin)
     XIButtonState buttons{};
     XIModifierState modifiers{};
     XIGroupState group{};
-    const bool queried = XIQueryPointer(watch.display, pointer, DefaultRootWindow(watch.display), &root, &child,
+    const bool queried = XIQueryPointer(watch.display, watch.pointer, DefaultRootWindow(watch.display), &root, &child,
                                         &rootX, &rootY, &windowX, &windowY, &buttons, &modifiers, &group) != 0;
     std::free(buttons.mask);
     takeEvents();
     const bool answered = queried && !errors.any();
+    if (!answered) {
+        // The master pointer may have gone (a hierarchy change): ask again next time.
+        XIGetClientPointer(watch.display, None, &watch.pointer);
+    }
 
     // The device behind the latest raw movement. One whose raw values are
     // where the pointer now is reports positions, not movements, whatever
