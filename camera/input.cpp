@@ -87,7 +87,7 @@ void onMouse(int button, int state, int, int)
 void onMotion(int x, int y)
 {
     const PointerResponse response =
-        pointerCapture.report(x, y, pointerFacts(x, y, currentOrigin), desktopMonitors.layout, currentPlacement);
+        pointerCapture.report(x, y, pointerFacts(currentOrigin), desktopMonitors.layout, currentPlacement);
     if (response.warp) {
         glutWarpPointer(response.warpTo.x, response.warpTo.y);
     }

@@ -46,8 +46,9 @@ void watchPointer(const char* displayName);
 // the display, after which every raw movement the display made before that
 // report has arrived (its events are not ordered with the toolkit's, so the
 // report is matched to them by position, not by order).
-PointerFacts pointerFacts(int x, int y, WindowOriginQuery origin);
+PointerFacts pointerFacts(WindowOriginQuery origin);
 
 // Takes in what has arrived without waiting for the display, so that nothing
-// piles up while no report comes (the pointer outside the window).
+// piles up while no report comes (the pointer outside the window). Called at
+// every idle tick; reads the connection only at one call in DRAIN_INTERVAL.
 void drainPointerEvents();

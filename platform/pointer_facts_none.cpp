@@ -5,7 +5,7 @@
 
 void watchPointer(const char*) {}
 
-PointerFacts pointerFacts(int, int, WindowOriginQuery)
+PointerFacts pointerFacts(WindowOriginQuery)
 {
     return PointerFacts{};
 }
