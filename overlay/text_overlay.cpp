@@ -72,7 +72,21 @@ void TextOverlay::render()
     // ever overwritten from the start, so older, longer text may follow the
     // terminator; it is not drawn.
     put('\0');
+#if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 17000
+    // libc++ before 17 (Debian 12's Emscripten has 13) has no view(): the same characters,
+    // read in place from the buffer, still without a copy.
+    struct BufferAccess : std::stringbuf {
+        static std::string_view written(std::stringbuf& buffer)
+        {
+            char* (std::stringbuf::*const start)() const = &BufferAccess::pbase;
+            char* (std::stringbuf::*const end)() const = &BufferAccess::pptr;
+            return std::string_view((buffer.*start)(), static_cast<std::size_t>((buffer.*end)() - (buffer.*start)()));
+        }
+    };
+    std::string_view text = BufferAccess::written(*rdbuf());
+#else
     std::string_view text = view();
+#endif
     text = text.substr(0, text.find('\0'));
 
     for (const char character : text) {

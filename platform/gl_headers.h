@@ -5,7 +5,9 @@
 // which keeps its header from declaring the functions as DLL imports.
 #pragma once
 
-#if defined(__APPLE__)
+#if defined(__EMSCRIPTEN__)
+#include "platform/web/gl.h"  // our own subset on WebGL
+#elif defined(__APPLE__)
 #include <GLUT/glut.h>  // brings <OpenGL/gl.h> and <OpenGL/glu.h>
 #else
 #include <GL/glut.h>  // brings <GL/gl.h> and <GL/glu.h>

@@ -1,0 +1,96 @@
+# The browser build (Emscripten): the program's own sources over the GL, GLU
+# and GLUT layer of platform/web, packed into one self-contained page.
+# Included from the top-level CMakeLists.txt after marel_core.
+
+set(marel_web_dir ${CMAKE_CURRENT_SOURCE_DIR}/platform/web)
+find_program(MAREL_NODE node REQUIRED)
+find_program(MAREL_PCF2BDF pcf2bdf REQUIRED)
+set(MAREL_FONT_9X15 /usr/share/fonts/X11/misc/9x15.pcf.gz CACHE FILEPATH
+    "The X misc-fixed 9x15 font (Debian: xfonts-base), as gzipped PCF")
+if(NOT EXISTS ${MAREL_FONT_9X15})
+    message(FATAL_ERROR "The browser build needs ${MAREL_FONT_9X15} (on Debian: xfonts-base)")
+endif()
+
+# The 9x15 font as data, made from the installed font at build time.
+set(marel_font_cpp ${CMAKE_CURRENT_BINARY_DIR}/font_9x15.cpp)
+add_custom_command(
+    OUTPUT ${marel_font_cpp}
+    COMMAND ${CMAKE_COMMAND} -DPCF2BDF=${MAREL_PCF2BDF} -DNODE=${MAREL_NODE} -DFONT=${MAREL_FONT_9X15}
+            -DCONVERTER=${marel_web_dir}/bdf_to_cpp.js -DOUTPUT=${marel_font_cpp}
+            -P ${marel_web_dir}/make_font.cmake
+    DEPENDS ${MAREL_FONT_9X15} ${marel_web_dir}/bdf_to_cpp.js ${marel_web_dir}/make_font.cmake
+    COMMENT "Turning the 9x15 font into data")
+
+add_library(marel_gl STATIC
+    camera/camera_look.cpp
+    camera/input.cpp
+    render/scene.cpp
+    render/frame.cpp
+    overlay/text_overlay.cpp
+    overlay/frame_rate_display.cpp
+    app/shell.cpp
+    platform/web/monitors_web.cpp
+    platform/pointer_facts_none.cpp
+    platform/web/gl_layer.cpp
+    platform/web/toolkit.cpp
+    platform/web/webgl.cpp
+    ${marel_font_cpp}
+)
+target_link_libraries(marel_gl PUBLIC marel_core)
+
+# -sERROR_ON_UNDEFINED_SYMBOLS: an entry point our layer lacks is an error.
+# No file system, no memory growth: the program reads no files and allocates
+# nearly nothing. SINGLE_FILE embeds the WebAssembly, which a page opened
+# from file:// could not fetch.
+set(marel_web_link_options
+    -sERROR_ON_UNDEFINED_SYMBOLS=1
+    -sENVIRONMENT=web
+    -sSINGLE_FILE=1
+    -sFILESYSTEM=0
+    -sMIN_WEBGL_VERSION=1
+    -sMAX_WEBGL_VERSION=1
+    -sEXIT_RUNTIME=0
+    -sINITIAL_MEMORY=16777216)
+
+function(marel_web_page target)
+    cmake_parse_arguments(PARSE_ARGV 1 page "" "PAGE" "SOURCES")
+    add_executable(${target} app/main.cpp ${page_SOURCES})
+    set_target_properties(${target} PROPERTIES SUFFIX ".js")
+    target_link_libraries(${target} PRIVATE marel_gl)
+    target_link_options(${target} PRIVATE ${marel_web_link_options})
+    # None of Emscripten's own GLUT or legacy-GL emulation may be in the output.
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -DSCRIPT=$<TARGET_FILE:${target}> -P ${marel_web_dir}/check_no_emulation.cmake
+        COMMAND ${MAREL_NODE} ${marel_web_dir}/pack_page.js ${marel_web_dir}/page.html $<TARGET_FILE:${target}>
+                ${page_PAGE}
+        VERBATIM)
+endfunction()
+
+set(MAREL_WEB_PAGE ${CMAKE_CURRENT_BINARY_DIR}/page/index.html)
+marel_web_page(marel PAGE ${MAREL_WEB_PAGE})
+
+# The zip for teachers: the page, the licences and a short README.
+set(marel_web_zip ${CMAKE_CURRENT_BINARY_DIR}/marel-${PROJECT_VERSION}-web.zip)
+add_custom_command(
+    OUTPUT ${marel_web_zip}
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${marel_web_zip}
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE ${CMAKE_CURRENT_BINARY_DIR}/page/LICENSE.txt
+    COMMAND ${CMAKE_COMMAND} -E copy ${marel_web_dir}/FONT-LICENCE.txt ${marel_web_dir}/README-web.txt
+            ${CMAKE_CURRENT_BINARY_DIR}/page/
+    COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_CURRENT_BINARY_DIR}/page
+            ${CMAKE_COMMAND} -E tar cf ${marel_web_zip} --format=zip
+            index.html LICENSE.txt FONT-LICENCE.txt README-web.txt
+    DEPENDS marel ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE ${marel_web_dir}/FONT-LICENCE.txt ${marel_web_dir}/README-web.txt
+    COMMENT "Packing ${marel_web_zip}")
+add_custom_target(web_zip ALL DEPENDS ${marel_web_zip})
+
+if(BUILD_TESTING)
+    # The same program with a test-only hook that reads the camera.
+    set(MAREL_WEB_PROBE_PAGE ${CMAKE_CURRENT_BINARY_DIR}/probe/index.html)
+    marel_web_page(marel_web_probe PAGE ${MAREL_WEB_PROBE_PAGE}
+                   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/eye_hook.cpp)
+    add_test(NAME web_page
+             COMMAND ${MAREL_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/page_test.js
+                     ${MAREL_WEB_PAGE} ${MAREL_WEB_PROBE_PAGE})
+    set_tests_properties(web_page PROPERTIES LABELS web TIMEOUT 300)
+endif()
