@@ -1,0 +1,49 @@
+// Debian's headless Chromium with WebGL on SwiftShader, driven by
+// puppeteer-core: what the browser test and the measurements share.
+'use strict';
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const puppeteer = require('puppeteer-core');
+
+const EXECUTABLES = ['/usr/lib/chromium/chromium', '/usr/bin/chromium'];
+
+async function launch(extraArgs = []) {
+    const executablePath = EXECUTABLES.find((p) => fs.existsSync(p));
+    if (!executablePath) throw new Error('no Chromium (Debian package chromium)');
+    const userDataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'marel-chromium-'));
+    const browser = await puppeteer.launch({
+        executablePath,
+        headless: true,
+        userDataDir,
+        args: ['--headless', '--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+               '--disable-gpu-sandbox', '--disable-background-networking', '--disable-component-update',
+               '--disable-sync', '--no-first-run', '--window-size=800,700', ...extraArgs],
+        defaultViewport: { width: 800, height: 700 },
+    });
+    const close = browser.close.bind(browser);
+    browser.close = async () => {
+        await close();
+        fs.rmSync(userDataDir, { recursive: true, force: true });
+    };
+    return browser;
+}
+
+// The canvas's pixels as [r, g, b, a] rows, top row first, read in the page.
+async function canvasPixels(page) {
+    return page.evaluate(async () => {
+        const canvas = document.getElementById('canvas');
+        const image = new Image();
+        image.src = canvas.toDataURL('image/png');
+        await image.decode();
+        const copy = document.createElement('canvas');
+        copy.width = canvas.width;
+        copy.height = canvas.height;
+        const context = copy.getContext('2d');
+        context.drawImage(image, 0, 0);
+        return { width: copy.width, height: copy.height,
+                 data: Array.from(context.getImageData(0, 0, copy.width, copy.height).data) };
+    });
+}
+
+module.exports = { launch, canvasPixels };

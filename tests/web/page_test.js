@@ -1,0 +1,198 @@
+// Marel's page in Debian's headless Chromium: the picture read back from real
+// frames, the captured pointer's turns, rest, the buttons, the end on Escape,
+// and a browser without WebGL.
+// Usage: node page_test.js PAGE.html PROBE_PAGE.html
+'use strict';
+const assert = require('assert');
+const { launch, canvasPixels } = require('./chromium.js');
+
+const path = require('path');
+const [pagePath, probePath] = process.argv.slice(2).map((p) => path.resolve(p));
+const TURN_RATE = 0.001;  // radians per CSS pixel
+const MOVE_SPEED = 20;    // world units per second
+
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// Opens a page, keeping everything it writes to the console and every error.
+async function open(browser, file) {
+    const page = await browser.newPage();
+    const said = [];
+    page.on('console', (m) => said.push(`console.${m.type()}: ${m.text()}`));
+    page.on('pageerror', (e) => said.push(`page error: ${e.message}`));
+    await page.goto('file://' + file);
+    return { page, said };
+}
+
+// Counts the canvas's pixels that `test` accepts inside a box (top-left origin).
+function count(pixels, test, box = { x0: 0, y0: 0, x1: pixels.width, y1: pixels.height }) {
+    let n = 0;
+    for (let y = box.y0; y < box.y1; ++y) {
+        for (let x = box.x0; x < box.x1; ++x) {
+            const i = (y * pixels.width + x) * 4;
+            if (test(pixels.data[i], pixels.data[i + 1], pixels.data[i + 2])) ++n;
+        }
+    }
+    return n;
+}
+
+async function camera(page) {
+    return page.evaluate(() => {
+        const v = [];
+        for (let i = 0; i < 9; ++i) v.push(Module._marelCameraValue(i));
+        return { eye: v.slice(0, 3), view: v.slice(3, 6), at: performance.now() };
+    });
+}
+
+// The eye's bearing about the view point seen from above, and its distance.
+function bearing(c) {
+    return Math.atan2(c.eye[1] - c.view[1], c.eye[0] - c.view[0]);
+}
+function distance(c) {
+    return Math.hypot(c.eye[0] - c.view[0], c.eye[1] - c.view[1], c.eye[2] - c.view[2]);
+}
+function angleBetween(a, b) {
+    let d = bearing(b) - bearing(a);
+    while (d > Math.PI) d -= 2 * Math.PI;
+    while (d < -Math.PI) d += 2 * Math.PI;
+    return d;
+}
+
+async function escape(page) {
+    // As a real keyboard's Escape, which the browser's Pointer Lock sees.
+    const client = await page.target().createCDPSession();
+    const key = { key: 'Escape', code: 'Escape', windowsVirtualKeyCode: 27, nativeVirtualKeyCode: 27 };
+    await client.send('Input.dispatchKeyEvent', { type: 'rawKeyDown', ...key });
+    await client.send('Input.dispatchKeyEvent', { type: 'keyUp', ...key });
+    await client.detach();
+}
+
+async function thePicture(browser) {
+    const { page, said } = await open(browser, pagePath);
+    assert.strictEqual(await page.title(), 'Marel');
+    const layout = await page.evaluate(() => {
+        const r = document.getElementById('canvas').getBoundingClientRect();
+        return { x: r.left + r.width / 2, y: r.top + r.height / 2, width: r.width, height: r.height,
+                 pageWidth: document.documentElement.clientWidth, pageHeight: document.documentElement.clientHeight,
+                 line: document.getElementById('line').textContent };
+    });
+    assert.deepStrictEqual([layout.width, layout.height], [500, 500], 'the canvas is 500 x 500 CSS pixels');
+    assert.ok(Math.abs(layout.x - layout.pageWidth / 2) <= 1 && Math.abs(layout.y - layout.pageHeight / 2) <= 1,
+              `the canvas is centred: ${JSON.stringify(layout)}`);
+    assert.match(layout.line, /click/i);
+
+    await sleep(2500);  // past the first second, so the figure is no longer 0
+    const pixels = await canvasPixels(page);
+    assert.deepStrictEqual([pixels.width, pixels.height], [500, 500]);
+    const grey = count(pixels, (r, g, b) => r > 40 && Math.abs(r - g) < 8 && Math.abs(g - b) < 8);
+    const red = count(pixels, (r, g, b) => r > 200 && g < 60 && b < 60);
+    const green = count(pixels, (r, g, b) => g > 200 && r < 60 && b < 60);
+    const blue = count(pixels, (r, g, b) => b > 200 && r < 60 && g < 60);
+    assert.ok(grey > 10000, `the lit surface covers the middle: ${grey} grey pixels`);
+    assert.ok(red > 40 && green > 40 && blue > 100, `each axis in its colour: ${red} red, ${green} green, ${blue} blue`);
+    // The figure: white 9 x 15 glyphs standing on y = 10 at x = 10 (the bottom
+    // row is 3 pixels below the baseline), and none elsewhere in the corner.
+    const white = (r, g, b) => r > 250 && g > 250 && b > 250;
+    const inFigure = count(pixels, white, { x0: 10, y0: 500 - 10 - 12, x1: 10 + 9 * 3, y1: 500 - 10 + 3 });
+    const corner = count(pixels, white, { x0: 0, y0: 400, x1: 100, y1: 500 });
+    assert.ok(inFigure >= 15, `the frame-rate figure is drawn: ${inFigure} white pixels`);
+    assert.strictEqual(corner, inFigure, 'no white pixel outside the figure\'s glyphs');
+    // Some of the figure's glyphs are not 0 ("0" is shown only in the first second).
+    const zero = await page.evaluate(() => document.body.getAttribute('data-exit-status'));
+    assert.strictEqual(zero, null, 'still running');
+    assert.deepStrictEqual(said, [], 'nothing written to the console');
+    await page.close();
+}
+
+async function thePointerAndTheEnd(browser) {
+    const { page, said } = await open(browser, probePath);
+    await sleep(800);
+    const box = await page.evaluate(() => {
+        const r = document.getElementById('canvas').getBoundingClientRect();
+        return { x: Math.round(r.left + 250), y: Math.round(r.top + 250) };
+    });
+    const start = await camera(page);
+    await page.mouse.click(box.x, box.y);
+    await sleep(300);
+    assert.strictEqual(await page.evaluate(() => document.pointerLockElement === document.getElementById('canvas')),
+                       true, 'the click captures the pointer');
+    const captured = await camera(page);
+    assert.deepStrictEqual(captured.eye, start.eye, 'the capturing click turns nothing');
+
+    await page.mouse.move(box.x + 200, box.y);
+    await sleep(200);
+    const moved = await camera(page);
+    const oneMove = angleBetween(captured, moved);
+    assert.ok(Math.abs(oneMove + 200 * TURN_RATE) < 1e-3, `200 px right in one move turns -0.200 rad: ${oneMove}`);
+
+    for (let x = box.x + 195; x >= box.x; x -= 5) {
+        await page.mouse.move(x, box.y);
+    }
+    await sleep(200);
+    const back = await camera(page);
+    const steps = angleBetween(moved, back);
+    assert.ok(Math.abs(steps - 200 * TURN_RATE) < 1e-3, `200 px left in 5 px steps turns +0.200 rad: ${steps}`);
+
+    await sleep(500);
+    const rested = await camera(page);
+    assert.deepStrictEqual(rested.eye, back.eye, 'at rest nothing turns');
+
+    await page.mouse.down({ button: 'left' });
+    await sleep(100);
+    const pressed = await camera(page);
+    await sleep(500);
+    const held = await camera(page);
+    await page.mouse.up({ button: 'left' });
+    const speed = (distance(pressed) - distance(held)) / ((held.at - pressed.at) / 1000);
+    assert.ok(speed > 0.75 * MOVE_SPEED && speed < 1.25 * MOVE_SPEED,
+              `the held left button moves towards the view point at 20 units/s: ${speed}`);
+    await sleep(200);
+    const released = await camera(page);
+    await sleep(300);
+    assert.deepStrictEqual((await camera(page)).eye, released.eye, 'the released button stops the camera');
+
+    // While captured, the browser keeps the first Escape: it only frees the pointer.
+    await escape(page);
+    await sleep(300);
+    assert.strictEqual(await page.evaluate(() => document.pointerLockElement), null);
+    assert.strictEqual(await page.evaluate(() => document.body.getAttribute('data-exit-status')), null);
+    await escape(page);
+    await sleep(300);
+    const end = await page.evaluate(() => ({
+        status: document.body.getAttribute('data-exit-status'),
+        line: document.getElementById('line').textContent }));
+    assert.strictEqual(end.status, '1', 'Escape ends Marel with status 1');
+    assert.match(end.line, /Marel has ended/);
+    const last = await canvasPixels(page);
+    await sleep(500);
+    assert.deepStrictEqual((await canvasPixels(page)).data, last.data, 'nothing is drawn after the end');
+    assert.deepStrictEqual(said, [], 'nothing written to the console');
+    await page.close();
+}
+
+async function withoutWebGL() {
+    const browser = await launch(['--disable-3d-apis']);
+    try {
+        const { page, said } = await open(browser, pagePath);
+        await sleep(500);
+        const line = await page.evaluate(() => document.getElementById('line').textContent);
+        assert.match(line, /needs a browser with WebGL/);
+        assert.deepStrictEqual(said, []);
+    } finally {
+        await browser.close();
+    }
+}
+
+(async () => {
+    const browser = await launch();
+    try {
+        await thePicture(browser);
+        await thePointerAndTheEnd(browser);
+    } finally {
+        await browser.close();
+    }
+    await withoutWebGL();
+    console.log('page test: all passed');
+})().catch((e) => {
+    console.error(e);
+    process.exit(1);
+});
