@@ -94,3 +94,29 @@ if(BUILD_TESTING)
                      ${MAREL_WEB_PAGE} ${MAREL_WEB_PROBE_PAGE})
     set_tests_properties(web_page PROPERTIES LABELS web TIMEOUT 300)
 endif()
+
+if(BUILD_TESTING)
+    # The GL-free unit tests as WebAssembly, run under node (Emscripten's
+    # CMake sets node as the emulator), on a GoogleTest built by Emscripten
+    # from Debian's own sources (libgtest-dev).
+    set(MAREL_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources (Debian: libgtest-dev)")
+    if(NOT EXISTS ${MAREL_GOOGLETEST_SOURCE}/CMakeLists.txt)
+        message(FATAL_ERROR "The browser build's unit tests need GoogleTest's sources (on Debian: libgtest-dev)")
+    endif()
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(${MAREL_GOOGLETEST_SOURCE} ${CMAKE_CURRENT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    add_subdirectory(tools)
+    add_executable(core_tests tests/core/time_test.cpp tests/core/wave_test.cpp tests/core/camera_test.cpp
+                              tests/core/physics_test.cpp tests/core/pointer_test.cpp)
+    target_include_directories(core_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests)
+    target_link_libraries(core_tests PRIVATE marel_core marel_physics gtest_main)
+    # The exit status is the tests' verdict: the runtime ends with main.
+    target_link_options(core_tests PRIVATE -sENVIRONMENT=node -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1
+                                           -sNODERAWFS=1
+                                           # Embedded: 3.1.6 would fetch() a separate .wasm under node 20.
+                                           -sSINGLE_FILE=1)
+    # Node itself, not the emulator CMake was given, whose flag node 20 refuses.
+    add_test(NAME core_tests_node COMMAND ${MAREL_NODE} $<TARGET_FILE:core_tests>)
+    set_tests_properties(core_tests_node PROPERTIES LABELS web)
+endif()
