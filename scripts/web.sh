@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Marel in the browser: installs what is missing (Debian's Emscripten, the
+# 9x15 font and its converter, Chromium and node for the tests), builds the
+# page with Emscripten in build-web/, packs build-web/marel-VERSION-web.zip
+# afresh, runs the unit tests under node and the page test in headless
+# Chromium, and prints the page's figures. --no-test: build and pack only.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+
+WEB_BUILD="${MAREL_WEB_BUILD:-$MAREL_ROOT/build-web}"
+section() { printf '\n== %s\n' "$*"; }
+
+packages=(cmake make emscripten xfonts-base pcf2bdf)
+if [ "${1:-}" != "--no-test" ]; then
+    packages+=(chromium libgtest-dev)
+fi
+# node and npm: Debian's, unless a node of another origin is already there
+# (its own npm comes with it, and Debian's would conflict with it).
+if ! command -v node >/dev/null; then
+    packages+=(nodejs)
+fi
+if ! command -v npm >/dev/null; then
+    packages+=(npm)
+fi
+marel_install_packages "${packages[@]}"
+# Debian 12's emcc finds its acorn only through Debian's node path when node
+# is not Debian's own.
+export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
+
+section "Browser build (Emscripten $(emcc --version | head -n 1 | grep -o '[0-9][0-9.]*' | head -n 1))"
+testing=ON
+[ "${1:-}" = "--no-test" ] && testing=OFF
+emcmake cmake -S "$MAREL_ROOT" -B "$WEB_BUILD" -DCMAKE_BUILD_TYPE=Release -DMAREL_WERROR=ON \
+    -DBUILD_TESTING="$testing" >/dev/null
+rm -f "$WEB_BUILD"/marel-*-web.zip
+cmake --build "$WEB_BUILD" --parallel 2
+zip="$(ls "$WEB_BUILD"/marel-*-web.zip)"
+size=$(stat -c %s "$zip")
+echo "web.sh: $zip, $size bytes"
+[ "$size" -lt 256000 ] || { echo "web.sh: FAIL: the zip is over 250 KB" >&2; exit 1; }
+[ "$testing" = ON ] || exit 0
+
+section "Test tools (puppeteer-core, as pinned in tests/web/package-lock.json)"
+# Debian's Chromium is used: nothing may download a browser.
+(cd "$MAREL_ROOT/tests/web" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --silent)
+
+section "Unit tests under node, and the page in headless Chromium"
+ctest --test-dir "$WEB_BUILD" --no-tests=error --output-on-failure -L web --timeout 300
+
+section "Figures"
+node "$MAREL_ROOT/tests/web/measure.js" "$WEB_BUILD/page/index.html"
+echo "index.html gzipped: $(gzip -9c "$WEB_BUILD/page/index.html" | wc -c) bytes; the zip: $size bytes"

@@ -1,0 +1,45 @@
+// Figures of the page in headless Chromium, printed for scripts/web.sh: the
+// animation-frame rate (one drawn frame, thirty steps, per animation frame),
+// the time one drawn cycle takes inside its frame, and the time from the
+// page's start to the end of the first drawn cycle.
+// Usage: node measure.js PAGE.html
+'use strict';
+const path = require('path');
+const { launch } = require('./chromium.js');
+
+(async () => {
+    const browser = await launch();
+    try {
+        const page = await browser.newPage();
+        // Every animation-frame callback timed; the page has no others.
+        await page.evaluateOnNewDocument(() => {
+            const original = window.requestAnimationFrame.bind(window);
+            window.marelFrames = [];
+            window.requestAnimationFrame = (callback) => original((time) => {
+                const start = performance.now();
+                try {
+                    callback(time);
+                } finally {
+                    window.marelFrames.push([start, performance.now()]);
+                }
+            });
+        });
+        await page.goto('file://' + path.resolve(process.argv[2]));
+        await new Promise((resolve) => setTimeout(resolve, 6000));
+        const frames = await page.evaluate(() => window.marelFrames);
+        const later = frames.slice(frames.length >> 1);  // past the start
+        const seconds = (later[later.length - 1][1] - later[0][0]) / 1000;
+        const rate = (later.length - 1) / seconds;
+        const cycles = later.map(([a, b]) => b - a).sort((a, b) => a - b);
+        const median = cycles[cycles.length >> 1];
+        console.log(`animation frames: ${rate.toFixed(1)} Hz, so ${(30 * rate).toFixed(0)} steps per second`);
+        console.log(`drawn cycle (30 display calls, the last drawing): median ${median.toFixed(2)} ms, ` +
+                    `90th percentile ${cycles[Math.floor(cycles.length * 0.9)].toFixed(2)} ms`);
+        console.log(`page start to the end of the first drawn frame: ${frames[0][1].toFixed(0)} ms`);
+    } finally {
+        await browser.close();
+    }
+})().catch((e) => {
+    console.error(e);
+    process.exit(1);
+});
