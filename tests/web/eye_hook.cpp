@@ -3,9 +3,13 @@
 
 #include <emscripten.h>
 
-// 0 to 2: the eye's x, y, z; 3 to 5: the view point's; 6 to 8: the up vector's.
+// 0 to 2: the eye's x, y, z; 3 to 5: the view point's; 6 to 8: the up vector's;
+// 9: the clock reading of the last move, milliseconds.
 extern "C" EMSCRIPTEN_KEEPALIVE float marelCameraValue(int index)
 {
+    if (index == 9) {
+        return static_cast<float>(camera.lastMoveTime);
+    }
     const Vec3* const vectors[3] = {&camera.position, &camera.view, &camera.up};
     if (index < 0 || index >= 9) {
         return 0.0f;
