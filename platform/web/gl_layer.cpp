@@ -17,7 +17,8 @@ constexpr int STACK_DEPTH = 32;          // GL's minimum is 32 for the modelview
 constexpr int BATCH_VERTICES = 30000;    // a frame's 2,401 quads are 14,406 vertices
 constexpr double PI = 3.14159265358979323846;
 // Mesa draws the program's smoothed 4 px lines, without blending, with every
-// fragment its coverage touches at full colour: half a pixel more on each side.
+// fragment its coverage touches at full colour: half a pixel more on each side
+// (measured under Xvfb: the z axis is 5 px wide there, as here).
 constexpr float SMOOTH_LINE_FRINGE = 1.0f;  // pixels added to the width
 
 struct Matrix {
