@@ -12,7 +12,7 @@ section() { printf '\n== %s\n' "$*"; }
 
 packages=(cmake make emscripten xfonts-base pcf2bdf)
 if [ "${1:-}" != "--no-test" ]; then
-    packages+=(chromium libgtest-dev)
+    packages+=(chromium libgtest-dev g++)
 fi
 # node and npm: Debian's, unless a node of another origin is already there
 # (its own npm comes with it, and Debian's would conflict with it).
@@ -46,6 +46,28 @@ section "Test tools (puppeteer-core, as pinned in tests/web/package-lock.json)"
 
 section "Unit tests under node, and the page in headless Chromium"
 ctest --test-dir "$WEB_BUILD" --no-tests=error --output-on-failure -L web --timeout 300
+
+section "The step, native and WebAssembly, bit for bit"
+# The same sources and flags as the native program's build (Release), on the
+# system's g++; the WebAssembly one under node.
+native_digest="$WEB_BUILD/step_digest_native"
+g++ -std=c++20 -O3 -DNDEBUG -fno-math-errno -ffp-contract=off -I"$MAREL_ROOT" -I"$MAREL_ROOT/tests" \
+    "$MAREL_ROOT/tests/web/step_digest.cpp" "$MAREL_ROOT/common/clock.cpp" "$MAREL_ROOT/wave/field.cpp" \
+    "$MAREL_ROOT/wave/source.cpp" -o "$native_digest"
+"$native_digest" >"$WEB_BUILD/step-native.txt"
+node "$WEB_BUILD/step_digest.js" >"$WEB_BUILD/step-wasm.txt"
+head -n 1 "$WEB_BUILD/step-native.txt" | sed 's/^/native:      /'
+head -n 1 "$WEB_BUILD/step-wasm.txt" | sed 's/^/WebAssembly: /'
+if ! cmp -s "$WEB_BUILD/step-native.txt" "$WEB_BUILD/step-wasm.txt"; then
+    echo "web.sh: FAIL: the step differs; the first differing heights (row column bits):" >&2
+    diff "$WEB_BUILD/step-native.txt" "$WEB_BUILD/step-wasm.txt" | head -n 10 >&2
+    exit 1
+fi
+# A field still flat would match trivially.
+if [ "$(grep -vc ' 00000000$' "$WEB_BUILD/step-native.txt")" -lt 1000 ]; then
+    echo "web.sh: FAIL: the field after the driven steps is nearly flat" >&2
+    exit 1
+fi
 
 section "Figures"
 node "$MAREL_ROOT/tests/web/measure.js" "$WEB_BUILD/page/index.html"

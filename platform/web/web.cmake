@@ -120,3 +120,12 @@ if(BUILD_TESTING)
     add_test(NAME core_tests_node COMMAND ${MAREL_NODE} $<TARGET_FILE:core_tests>)
     set_tests_properties(core_tests_node PROPERTIES LABELS web)
 endif()
+
+if(BUILD_TESTING)
+    # The field after the same driven steps, to be compared bit for bit with
+    # the same source built natively (scripts/web.sh).
+    add_executable(step_digest tests/web/step_digest.cpp)
+    target_include_directories(step_digest PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests)
+    target_link_libraries(step_digest PRIVATE marel_core)
+    target_link_options(step_digest PRIVATE -sENVIRONMENT=node -sEXIT_RUNTIME=1 -sSINGLE_FILE=1)
+endif()

@@ -1,7 +1,11 @@
-// Test-only hook of the browser test build: the camera as the page test reads it.
+// Test-only hooks of the browser test build: the camera, and a count of
+// allocations, as the page test reads them.
 #include "camera/camera.h"
 
 #include <emscripten.h>
+
+#include <cstdlib>
+#include <new>
 
 // 0 to 2: the eye's x, y, z; 3 to 5: the view point's; 6 to 8: the up vector's;
 // 9: the clock reading of the last move, milliseconds.
@@ -16,4 +20,35 @@ extern "C" EMSCRIPTEN_KEEPALIVE float marelCameraValue(int index)
     }
     const Vec3& v = *vectors[index / 3];
     return index % 3 == 0 ? v.x : index % 3 == 1 ? v.y : v.z;
+}
+
+// Every allocation through operator new, counted, so that the test can see
+// that drawn frames allocate nothing once the program is running. The C
+// library's own mallocs are not counted: the program's code calls none.
+namespace {
+unsigned long allocations = 0;
+}  // namespace
+
+void* operator new(std::size_t bytes)
+{
+    ++allocations;
+    if (void* p = std::malloc(bytes == 0 ? 1 : bytes)) {
+        return p;
+    }
+    std::abort();
+}
+
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE double marelAllocations()
+{
+    return static_cast<double>(allocations);
 }

@@ -110,6 +110,11 @@ async function thePointerAndTheEnd(browser) {
         const r = document.getElementById('canvas').getBoundingClientRect();
         return { x: Math.round(r.left + 250), y: Math.round(r.top + 250) };
     });
+    // Drawn frames allocate nothing once running: a second of them.
+    const allocated = await page.evaluate(() => Module._marelAllocations());
+    await sleep(1000);
+    assert.strictEqual(await page.evaluate(() => Module._marelAllocations()), allocated,
+                       'no allocation in a second of drawn frames');
     const start = await camera(page);
     await page.mouse.click(box.x, box.y);
     await sleep(300);
