@@ -70,5 +70,9 @@ if [ "$(grep -vc ' 00000000$' "$WEB_BUILD/step-native.txt")" -lt 1000 ]; then
 fi
 
 section "Figures"
+native_us=$("$native_digest" --time)
+wasm_us=$(node "$WEB_BUILD/step_digest.js" --time)
+echo "one step: native (g++ -O3, baseline x86-64) $native_us us, WebAssembly under node $wasm_us us:" \
+     "$(awk -v a="$wasm_us" -v b="$native_us" 'BEGIN { printf "%.2f", a / b }') x"
 node "$MAREL_ROOT/tests/web/measure.js" "$WEB_BUILD/page/index.html"
 echo "index.html gzipped: $(gzip -9c "$WEB_BUILD/page/index.html" | wc -c) bytes; the zip: $size bytes"
