@@ -1,9 +1,12 @@
 // Test-only hooks of the browser test build: the camera, and a count of
 // allocations, as the page test reads them.
 #include "camera/camera.h"
+#include "wave/field.h"
 
 #include <emscripten.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <new>
 
@@ -46,6 +49,19 @@ void operator delete(void* p) noexcept
 void operator delete(void* p, std::size_t) noexcept
 {
     std::free(p);
+}
+
+// The largest height on the water beyond the source row, world units: the
+// pulse's wave once it has left the source.
+extern "C" EMSCRIPTEN_KEEPALIVE float marelLargestWave()
+{
+    float largest = 0.0f;
+    for (int r = 1; r < GRID_SIZE; ++r) {
+        for (int c = 0; c < GRID_SIZE; ++c) {
+            largest = std::max(largest, std::fabs(height[r][c]));
+        }
+    }
+    return largest;
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE double marelAllocations()

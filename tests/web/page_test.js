@@ -110,6 +110,9 @@ async function thePointerAndTheEnd(browser) {
         const r = document.getElementById('canvas').getBoundingClientRect();
         return { x: Math.round(r.left + 250), y: Math.round(r.top + 250) };
     });
+    // The pulse was not swallowed by a slow first frame: its wave is on the water.
+    const wave = await page.evaluate(() => Module._marelLargestWave());
+    assert.ok(wave > 0.3, `the pulse's wave is on the water: largest height ${wave}`);
     // Drawn frames allocate nothing once running: a second of them.
     const allocated = await page.evaluate(() => Module._marelAllocations());
     await sleep(1000);
