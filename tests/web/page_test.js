@@ -227,6 +227,24 @@ async function fromAServer(browser) {
     }
 }
 
+// A small, high-density page: the canvas stays 500 x 500 CSS pixels with a
+// 500 x 500 drawing buffer, and the page scrolls.
+async function aSmallDensePage(browser) {
+    const page = await browser.newPage();
+    await page.setViewport({ width: 400, height: 300, deviceScaleFactor: 2 });
+    await page.goto('file://' + pagePath);
+    await sleep(500);
+    const facts = await page.evaluate(() => {
+        const canvas = document.getElementById('canvas');
+        const r = canvas.getBoundingClientRect();
+        const root = document.documentElement;
+        return { css: [r.width, r.height], buffer: [canvas.width, canvas.height],
+                 scrolls: root.scrollWidth > root.clientWidth && root.scrollHeight > root.clientHeight };
+    });
+    assert.deepStrictEqual(facts, { css: [500, 500], buffer: [500, 500], scrolls: true });
+    await page.close();
+}
+
 async function withoutWebGL() {
     const browser = await launch(['--disable-3d-apis']);
     try {
@@ -247,6 +265,7 @@ async function withoutWebGL() {
         await thePointerAndTheEnd(browser);
         await aLostContext(browser);
         await fromAServer(browser);
+        await aSmallDensePage(browser);
     } finally {
         await browser.close();
     }
