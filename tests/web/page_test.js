@@ -118,6 +118,21 @@ async function thePointerAndTheEnd(browser) {
     await sleep(1000);
     assert.strictEqual(await page.evaluate(() => Module._marelAllocations()), allocated,
                        'no allocation in a second of drawn frames');
+    // Before the first click the browser cannot hold the pointer: each
+    // movement over the canvas turns the view by its own length, no more.
+    await page.mouse.move(box.x - 50, box.y);  // coming in: no movement yet
+    await sleep(150);
+    const cameIn = await camera(page);
+    await page.mouse.move(box.x + 50, box.y);
+    await sleep(150);
+    const free = await camera(page);
+    const freeTurn = angleBetween(cameIn, free);
+    assert.ok(Math.abs(freeTurn + 100 * TURN_RATE) < 1e-3, `100 px uncaptured turns -0.100 rad: ${freeTurn}`);
+    await sleep(300);
+    assert.deepStrictEqual((await camera(page)).eye, free.eye, 'an uncaptured pointer at rest turns nothing');
+    await page.mouse.move(box.x, box.y);
+    await sleep(150);
+
     const start = await camera(page);
     await page.mouse.click(box.x, box.y);
     await sleep(300);
