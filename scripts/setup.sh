@@ -82,6 +82,11 @@ marel_build() {
     cmake --build "$dir" --parallel "$(nproc)" ${MAREL_TARGET:+--target $MAREL_TARGET}
 }
 
+# The test build (scripts/test.sh), which scripts/web.sh also builds its
+# native references in, so that neither builds the other's targets again.
+MAREL_TEST_BUILD="${MAREL_TEST_BUILD:-$MAREL_ROOT/build-test}"
+MAREL_TEST_BUILD_OPTIONS=(-DMAREL_WERROR=ON -DBUILD_TESTING=ON -DMAREL_BENCHMARKS=ON -DMAREL_SANITIZE=OFF)
+
 # The settings of a build that only runs the program: given explicitly, so that
 # whatever an earlier configure left in the cache (warnings as errors, the
 # sanitizers, the tests) does not carry over.

@@ -8,7 +8,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-MAREL_BUILD="${MAREL_TEST_BUILD:-$MAREL_ROOT/build-test}"
+MAREL_BUILD="$MAREL_TEST_BUILD"
 ASAN_BUILD="${MAREL_ASAN_BUILD:-$MAREL_ROOT/build-asan}"
 CLANG_BUILD="${MAREL_CLANG_BUILD:-$MAREL_ROOT/build-clang}"
 CLANG_ASAN_BUILD="${MAREL_CLANG_ASAN_BUILD:-$MAREL_ROOT/build-clang-asan}"
@@ -23,7 +23,7 @@ run_ctest() { ctest --no-tests=error --output-on-failure "$@"; }
 marel_install_packages "${MAREL_RUN_PACKAGES[@]}" "${MAREL_X_PACKAGES[@]}" "${MAREL_TEST_PACKAGES[@]}"
 
 section "Release build, warnings as errors"
-marel_build "$MAREL_BUILD" -DMAREL_WERROR=ON -DBUILD_TESTING=ON -DMAREL_BENCHMARKS=ON -DMAREL_SANITIZE=OFF
+marel_build "$MAREL_BUILD" "${MAREL_TEST_BUILD_OPTIONS[@]}"
 
 # --stress N: the quick path (every test but the soak) N times in a row with
 # two busy processes beside it, to show that no test leans on a quiet machine.

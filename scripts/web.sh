@@ -12,7 +12,9 @@ section() { printf '\n== %s\n' "$*"; }
 
 packages=(cmake make emscripten xfonts-base pcf2bdf)
 if [ "${1:-}" != "--no-test" ]; then
-    packages+=(chromium libgtest-dev g++)
+    # Chromium; GoogleTest's sources; and the native test build, which draws
+    # the picture the page's is compared with on a private Xvfb.
+    packages+=(chromium libgtest-dev "${MAREL_RUN_PACKAGES[@]}" libxfixes-dev libbenchmark-dev xvfb xauth)
 fi
 # node and npm: Debian's, unless a node of another origin is already there
 # (its own npm comes with it, and Debian's would conflict with it).
@@ -40,20 +42,23 @@ echo "web.sh: $zip, $size bytes"
 [ "$size" -lt 256000 ] || { echo "web.sh: FAIL: the zip is over 250 KB" >&2; exit 1; }
 [ "$testing" = ON ] || exit 0
 
+section "The native references: the driven picture and the step, in the test build ($MAREL_TEST_BUILD)"
+MAREL_TARGET="web_reference step_digest" marel_build "$MAREL_TEST_BUILD" "${MAREL_TEST_BUILD_OPTIONS[@]}"
+mkdir -p "$WEB_BUILD/native"
+native_cycle_ms=$("$MAREL_TEST_BUILD/tests/web_reference" "$WEB_BUILD/native/picture.ppm")
+
 section "Test tools (puppeteer-core, as pinned in tests/web/package-lock.json)"
 # Debian's Chromium is used: nothing may download a browser.
 (cd "$MAREL_ROOT/tests/web" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --silent)
 
 section "Unit tests under node, and the page in headless Chromium"
 ctest --test-dir "$WEB_BUILD" --no-tests=error --output-on-failure -L web --timeout 300
+grep -h '^picture against' "$WEB_BUILD/Testing/Temporary/LastTest.log"
 
 section "The step, native and WebAssembly, bit for bit"
-# The same sources and flags as the native program's build (Release), on the
-# system's g++; the WebAssembly one under node.
-native_digest="$WEB_BUILD/step_digest_native"
-g++ -std=c++20 -O3 -DNDEBUG -fno-math-errno -ffp-contract=off -I"$MAREL_ROOT" -I"$MAREL_ROOT/tests" \
-    "$MAREL_ROOT/tests/web/step_digest.cpp" "$MAREL_ROOT/common/clock.cpp" "$MAREL_ROOT/wave/field.cpp" \
-    "$MAREL_ROOT/wave/source.cpp" -o "$native_digest"
+# The native one from the test build (Release, the program's own flags);
+# the WebAssembly one under node.
+native_digest="$MAREL_TEST_BUILD/tests/step_digest"
 "$native_digest" >"$WEB_BUILD/step-native.txt"
 node "$WEB_BUILD/step_digest.js" >"$WEB_BUILD/step-wasm.txt"
 head -n 1 "$WEB_BUILD/step-native.txt" | sed 's/^/native:      /'
@@ -70,9 +75,13 @@ if [ "$(grep -vc ' 00000000$' "$WEB_BUILD/step-native.txt")" -lt 1000 ]; then
 fi
 
 section "Figures"
-native_us=$("$native_digest" --time)
-wasm_us=$(node "$WEB_BUILD/step_digest.js" --time)
-echo "one step: native (g++ -O3, baseline x86-64) $native_us us, WebAssembly under node $wasm_us us:" \
-     "$(awk -v a="$wasm_us" -v b="$native_us" 'BEGIN { printf "%.2f", a / b }') x"
-node "$MAREL_ROOT/tests/web/measure.js" "$WEB_BUILD/page/index.html"
+read -r native_us native_version < <("$native_digest" --time)
+read -r wasm_us _ < <(node "$WEB_BUILD/step_digest.js" --time)
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+echo "one step: WebAssembly under node $wasm_us us, native ($native_version) $native_us us: $(ratio "$wasm_us" "$native_us") x"
+page_figures="$(node "$MAREL_ROOT/tests/web/measure.js" "$WEB_BUILD/page/index.html")"
+echo "$page_figures"
+web_cycle_ms=$(sed -n 's/^drawn cycle.*median \([0-9.]*\) ms.*/\1/p' <<<"$page_figures")
+echo "drawn cycle: headless Chromium $web_cycle_ms ms, native under Xvfb (Mesa) $native_cycle_ms ms:" \
+     "$(ratio "$web_cycle_ms" "$native_cycle_ms") x"
 echo "index.html gzipped: $(gzip -9c "$WEB_BUILD/page/index.html" | wc -c) bytes; the zip: $size bytes"

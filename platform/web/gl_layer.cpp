@@ -576,9 +576,11 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
     v.colour = state.lighting ? lightVertex(eye) : state.colour;
 
     if (state.primitive == GL_QUADS && state.pendingCount == 4) {
-        // Split along the diagonal from the second corner to the fourth, as Mesa does.
-        putTriangle(state.pending[0], state.pending[1], state.pending[3]);
-        putTriangle(state.pending[1], state.pending[2], state.pending[3]);
+        // Split along the diagonal from the first corner to the third, as Mesa
+        // does (GL leaves it to the implementation); the other diagonal shades
+        // the steep cells differently, seen at a grazing angle.
+        putTriangle(state.pending[0], state.pending[1], state.pending[2]);
+        putTriangle(state.pending[0], state.pending[2], state.pending[3]);
         state.pendingCount = 0;
     } else if (state.primitive == GL_LINES && state.pendingCount == 2) {
         putLine(state.pending[0], state.pending[1]);

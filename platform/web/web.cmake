@@ -91,11 +91,16 @@ add_custom_target(web_zip ALL DEPENDS ${marel_web_zip})
 if(BUILD_TESTING)
     # The same program with a test-only hook that reads the camera.
     set(MAREL_WEB_PROBE_PAGE ${CMAKE_CURRENT_BINARY_DIR}/probe/index.html)
+    # The same driven frame drawn by the native build on Mesa (scripts/web.sh
+    # makes it with tests/web/reference.cpp before the tests run).
+    set(MAREL_WEB_NATIVE_PICTURE ${CMAKE_CURRENT_BINARY_DIR}/native/picture.ppm CACHE FILEPATH
+        "The native build's driven picture, which the page's is compared with")
     marel_web_page(marel_web_probe PAGE ${MAREL_WEB_PROBE_PAGE}
-                   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/eye_hook.cpp)
+                   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/eye_hook.cpp
+                           ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/driven_picture.cpp)
     add_test(NAME web_page
              COMMAND ${MAREL_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/page_test.js
-                     ${MAREL_WEB_PAGE} ${MAREL_WEB_PROBE_PAGE})
+                     ${MAREL_WEB_PAGE} ${MAREL_WEB_PROBE_PAGE} ${MAREL_WEB_NATIVE_PICTURE})
     set_tests_properties(web_page PROPERTIES LABELS web TIMEOUT 300)
 endif()
 

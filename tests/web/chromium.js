@@ -30,9 +30,12 @@ async function launch(extraArgs = []) {
 }
 
 // The canvas's pixels as [r, g, b, a] rows, top row first, read in the page.
-async function canvasPixels(page) {
-    return page.evaluate(async () => {
+// With `drawDriven`, the test build's driven picture is drawn first and read
+// in the same task, before another animation frame can draw.
+async function canvasPixels(page, drawDriven = false) {
+    return page.evaluate(async (drawDriven) => {
         const canvas = document.getElementById('canvas');
+        if (drawDriven) Module._marelDrawDrivenPicture();
         const image = new Image();
         image.src = canvas.toDataURL('image/png');
         await image.decode();
@@ -43,7 +46,7 @@ async function canvasPixels(page) {
         context.drawImage(image, 0, 0);
         return { width: copy.width, height: copy.height,
                  data: Array.from(context.getImageData(0, 0, copy.width, copy.height).data) };
-    });
+    }, drawDriven);
 }
 
 module.exports = { launch, canvasPixels };

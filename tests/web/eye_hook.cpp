@@ -1,6 +1,7 @@
-// Test-only hooks of the browser test build: the camera, and a count of
-// allocations, as the page test reads them.
+// Test-only hooks of the browser test build: the camera, a count of
+// allocations and the driven picture, as the page test uses them.
 #include "camera/camera.h"
+#include "tests/web/driven_picture.h"
 #include "wave/field.h"
 
 #include <emscripten.h>
@@ -67,4 +68,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE float marelLargestWave()
 extern "C" EMSCRIPTEN_KEEPALIVE double marelAllocations()
 {
     return static_cast<double>(allocations);
+}
+
+// Draws the driven picture into the canvas; the page test reads it back in
+// the same task, before the browser's next animation frame draws over it.
+extern "C" EMSCRIPTEN_KEEPALIVE void marelDrawDrivenPicture()
+{
+    drawDrivenPicture();
 }

@@ -1,6 +1,6 @@
 // Figures of the page in headless Chromium, printed for scripts/web.sh: the
 // animation-frame rate (one drawn frame, thirty steps, per animation frame),
-// the time one drawn cycle takes inside its frame, and the time from the
+// the time one drawn cycle takes inside its frame, the drawing included, and the time from the
 // page's start to the end of the first drawn cycle.
 // Usage: node measure.js PAGE.html
 'use strict';
@@ -15,11 +15,17 @@ const { launch } = require('./chromium.js');
         await page.evaluateOnNewDocument(() => {
             const original = window.requestAnimationFrame.bind(window);
             window.marelFrames = [];
+            const pixel = new Uint8Array(4);
             window.requestAnimationFrame = (callback) => original((time) => {
                 const start = performance.now();
                 try {
                     callback(time);
                 } finally {
+                    // WebGL's work is done in the browser's GPU process, which
+                    // finish() does not wait for: a one-pixel read does, so
+                    // that the cycle's time includes the drawing itself.
+                    const gl = document.getElementById('canvas').getContext('webgl');
+                    gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel);
                     window.marelFrames.push([start, performance.now()]);
                 }
             });

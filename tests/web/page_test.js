@@ -1,13 +1,15 @@
 // Marel's page in Debian's headless Chromium: the picture read back from real
 // frames, the captured pointer's turns, rest, the buttons, the end on Escape,
 // and a browser without WebGL.
-// Usage: node page_test.js PAGE.html PROBE_PAGE.html
+// Usage: node page_test.js PAGE.html PROBE_PAGE.html NATIVE_PICTURE.ppm
+// (the native picture: tests/web/reference.cpp, made by scripts/web.sh)
 'use strict';
 const assert = require('assert');
+const fs = require('fs');
 const { launch, canvasPixels } = require('./chromium.js');
 
 const path = require('path');
-const [pagePath, probePath] = process.argv.slice(2).map((p) => path.resolve(p));
+const [pagePath, probePath, nativePicturePath] = process.argv.slice(2).map((p) => path.resolve(p));
 const TURN_RATE = 0.001;  // radians per CSS pixel
 const MOVE_SPEED = 20;    // world units per second
 
@@ -99,6 +101,65 @@ async function thePicture(browser) {
     // Some of the figure's glyphs are not 0 ("0" is shown only in the first second).
     const zero = await page.evaluate(() => document.body.getAttribute('data-exit-status'));
     assert.strictEqual(zero, null, 'still running');
+    assert.deepStrictEqual(said, [], 'nothing written to the console');
+    await page.close();
+}
+
+// A binary PPM as the canvas's pixels are read: RGBA, rows from the top.
+function readPpm(file) {
+    const bytes = fs.readFileSync(file);
+    const header = bytes.toString('latin1', 0, 32).match(/^P6\s+(\d+)\s+(\d+)\s+255\s/);
+    assert.ok(header, `${file} is a binary PPM`);
+    const [width, height] = [Number(header[1]), Number(header[2])];
+    const rgb = bytes.subarray(header[0].length);
+    const data = new Array(width * height * 4);
+    for (let i = 0; i < width * height; ++i) {
+        for (let k = 0; k < 3; ++k) data[i * 4 + k] = rgb[i * 3 + k];
+        data[i * 4 + 3] = 255;
+    }
+    return { width, height, data };
+}
+
+// The same driven frame, drawn by Mesa natively under Xvfb and by the page
+// in Chromium: of the pixels lit in either, at least 98 % match within 12
+// levels a channel; the figure's glyphs are the same pixels; each axis is there.
+async function thePictureAgainstTheNative(browser) {
+    const native = readPpm(nativePicturePath);
+    const { page, said } = await open(browser, probePath);
+    await sleep(500);
+    const web = await canvasPixels(page, true);
+    assert.deepStrictEqual([web.width, web.height], [native.width, native.height]);
+    let lit = 0;
+    let matching = 0;
+    const white = (p, i) => p.data[i] > 200 && p.data[i + 1] > 200 && p.data[i + 2] > 200;
+    let glyphsDiffer = 0;
+    let glyphs = 0;
+    for (let y = 0; y < web.height; ++y) {
+        for (let x = 0; x < web.width; ++x) {
+            const i = (y * web.width + x) * 4;
+            const a = web.data.slice(i, i + 3);
+            const b = native.data.slice(i, i + 3);
+            if (Math.max(...a, ...b) === 0) continue;
+            ++lit;
+            if (a.every((v, k) => Math.abs(v - b[k]) <= 12)) ++matching;
+            if (x < 100 && y >= 400) {
+                glyphs += white(web, i) ? 1 : 0;
+                glyphsDiffer += white(web, i) !== white(native, i) ? 1 : 0;
+            }
+        }
+    }
+    const axes = (p) => ['red', 'green', 'blue'].map((_, k) =>
+        count(p, (...c) => c[k] >= 150 && c.every((v, j) => j === k || v <= 80)));
+    const share = matching / lit;
+    console.log(`picture against the native one: ${matching} of ${lit} lit pixels match ` +
+                `(${(100 * share).toFixed(2)} %); figure: ${glyphs} white pixels, ${glyphsDiffer} differ; ` +
+                `axes (red, green, blue) here ${axes(web)}, native ${axes(native)}`);
+    assert.ok(lit > 10000, `the surface is lit: ${lit} pixels`);
+    assert.ok(share >= 0.98, `at least 98 % of the lit pixels match: ${(100 * share).toFixed(2)} %`);
+    assert.ok(glyphs >= 15 && glyphsDiffer === 0, 'the frame-rate figure\'s glyphs are the same pixels');
+    for (const [k, n] of axes(web).entries()) {
+        assert.ok(n > 40 && n > 0.8 * axes(native)[k], `axis ${k} is there: ${n} pixels, native ${axes(native)[k]}`);
+    }
     assert.deepStrictEqual(said, [], 'nothing written to the console');
     await page.close();
 }
@@ -277,6 +338,7 @@ async function withoutWebGL() {
     const browser = await launch();
     try {
         await thePicture(browser);
+        await thePictureAgainstTheNative(browser);
         await thePointerAndTheEnd(browser);
         await aLostContext(browser);
         await fromAServer(browser);

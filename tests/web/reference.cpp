@@ -1,0 +1,80 @@
+// What the browser build is measured against, made by the native build: the
+// driven picture drawn by Mesa under a private Xvfb, written as a binary PPM
+// (rows from the top), and the time one drawn cycle takes natively.
+// Usage: web_reference PICTURE.ppm
+// Prints the median of 200 drawn cycles (thirty display calls, the last
+// drawing, glFinish and the swap included), in milliseconds.
+#include "tests/support/open_window.h"
+#include "tests/support/window_pixels.h"
+#include "tests/web/driven_picture.h"
+
+#include "render/frame.h"
+
+#include <GL/freeglut.h>  // glutExit() is freeglut's own
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int TIMED_CYCLES = 200;
+
+bool writePicture(const char* path)
+{
+    Display* display = glXGetCurrentDisplay();
+    XSync(display, False);  // every swap before is seen by the read
+    const WindowPixels picture = readWindowPixels(display, glXGetCurrentDrawable());
+    if (picture.width != TEST_WINDOW_SIZE || picture.height != TEST_WINDOW_SIZE) {
+        return false;
+    }
+    std::FILE* file = std::fopen(path, "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    std::fprintf(file, "P6\n%d %d\n255\n", picture.width, picture.height);
+    for (const Rgb& c : picture.pixels) {
+        const unsigned char rgb[3] = {static_cast<unsigned char>(c.r), static_cast<unsigned char>(c.g),
+                                      static_cast<unsigned char>(c.b)};
+        std::fwrite(rgb, 1, sizeof rgb, file);
+    }
+    return std::fclose(file) == 0;
+}
+
+double medianCycleMillis()
+{
+    std::vector<double> cycles;
+    for (int cycle = 0; cycle < TIMED_CYCLES; ++cycle) {
+        const auto start = std::chrono::steady_clock::now();
+        for (int call = 0; call < RENDER_INTERVAL; ++call) {
+            onDisplay();
+        }
+        cycles.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::nth_element(cycles.begin(), cycles.begin() + TIMED_CYCLES / 2, cycles.end());
+    return cycles[TIMED_CYCLES / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: web_reference PICTURE.ppm\n");
+        return 2;
+    }
+    const auto server = openProgramWindow();
+    drawDrivenPicture();
+    const bool written = writePicture(argv[1]);
+    const double cycle = medianCycleMillis();
+    glutExit();
+    if (!written) {
+        std::fprintf(stderr, "web_reference: the window could not be read into %s\n", argv[1]);
+        return 1;
+    }
+    std::printf("%.3f\n", cycle);
+    return 0;
+}
