@@ -97,12 +97,31 @@ EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* e, void*)
     return EM_TRUE;
 }
 
+// Asks for the lock; false when the browser refuses at once. A frame that may
+// not lock the pointer throws, and newer browsers return a promise that is
+// rejected on refusal: neither may reach the page as an error, as the
+// refusal also comes as a pointerlockerror event.
+EM_JS(int, requestCanvasLock, (), {
+    var canvas = Module['canvas'];
+    if (!canvas.requestPointerLock) return 0;
+    try {
+        var promise = canvas.requestPointerLock();
+        if (promise && promise.catch) promise.catch(function() {});
+        return 1;
+    } catch (e) {
+        return 0;
+    }
+});
+
 EM_BOOL onMouseDown(int, const EmscriptenMouseEvent* e, void*)
 {
-    if (!locked && !lockRefused) {
-        // The capturing click: it asks for the lock and does nothing else.
-        const EMSCRIPTEN_RESULT result = emscripten_request_pointerlock(CANVAS, EM_FALSE);
-        if (result == EMSCRIPTEN_RESULT_SUCCESS || result == EMSCRIPTEN_RESULT_DEFERRED) {
+    if (!locked) {
+        // The capturing click asks for the lock and does nothing else. Once
+        // the lock has been refused, clicks still ask (the refusal may have
+        // been only for the moment, as just after the user left the lock),
+        // but also press their button, as on a desktop.
+        const bool asked = requestCanvasLock() != 0;
+        if (asked && !lockRefused) {
             return EM_TRUE;
         }
         lockRefused = true;
@@ -135,6 +154,9 @@ EM_BOOL onPointerLockChange(int, const EmscriptenPointerlockChangeEvent* e, void
 {
     releaseButtons();
     locked = e->isActive != 0;
+    if (locked) {
+        lockRefused = false;
+    }
     return EM_FALSE;
 }
 
