@@ -4,7 +4,8 @@
 #    installs, builds and starts the program, whose window shows on an Xvfb
 #    server of this machine and is ended with Escape (status 1); a plain
 #    `cmake -S . -B build` with only the program's build packages; then, as
-#    root, `test.sh`;
+#    root, `test.sh`, and `web.sh` (the browser page with Debian 13's
+#    Emscripten and Chromium);
 #  - arm64 (Raspberry Pi OS 64-bit, Debian arm64): a throwaway Debian 12
 #    system with arm64 added holds the cross compilers and the :arm64
 #    packages, so this machine's apt never sees arm64; the program and all
@@ -200,6 +201,14 @@ debian13() {
         bash -c "cd /home/marel/marel && $command" >"$WORK/trixie-test.log" 2>&1 \
         || { tail -40 "$WORK/trixie-test.log"; fail "Debian 13: $what"; }
     tail -3 "$WORK/trixie-test.log" | sed 's/^/  /'
+
+    # The browser page with Debian 13's Emscripten, its unit tests under node
+    # and the page in Debian 13's Chromium.
+    echo "  web.sh as root (log: $WORK/trixie-web.log)"
+    chroot "$root" env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin TERM=dumb LANG=C.UTF-8 \
+        bash -c "cd /home/marel/marel && scripts/web.sh" >"$WORK/trixie-web.log" 2>&1 \
+        || { tail -40 "$WORK/trixie-web.log"; fail "Debian 13: web.sh"; }
+    grep -E '^(== Browser build|picture against|one step|drawn cycle:)' "$WORK/trixie-web.log" | sed 's/^/  /'
     unmount_all
     remove_system "$root"
 }
