@@ -144,6 +144,13 @@ debian13() {
     echo "== Debian 13 (trixie, amd64): a fresh system (log: $log)"
     make_system "$root" trixie --include=ca-certificates,sudo >>"$log" 2>&1 || { tail -20 "$log"; fail "mmdebstrap trixie"; }
     enter_system "$root"
+    # This machine's own trust anchors (a proxy's certificate authority, for
+    # one) lent to the system, so that it reaches the npm registry as this
+    # machine does.
+    if compgen -G "/usr/local/share/ca-certificates/*.crt" >/dev/null; then
+        cp /usr/local/share/ca-certificates/*.crt "$root/usr/local/share/ca-certificates/"
+        chroot "$root" update-ca-certificates >>"$log" 2>&1
+    fi
     chroot "$root" useradd --create-home --shell /bin/bash marel
     echo 'marel ALL=(ALL) NOPASSWD: ALL' >"$root/etc/sudoers.d/marel"
     chmod 0440 "$root/etc/sudoers.d/marel"

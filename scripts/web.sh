@@ -49,7 +49,7 @@ native_cycle_ms=$("$MAREL_TEST_BUILD/tests/web_reference" "$WEB_BUILD/native/pic
 
 section "Test tools (puppeteer-core, as pinned in tests/web/package-lock.json)"
 # Debian's Chromium is used: nothing may download a browser.
-(cd "$MAREL_ROOT/tests/web" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --silent)
+(cd "$MAREL_ROOT/tests/web" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
 
 section "Unit tests under node, and the page in headless Chromium"
 ctest --test-dir "$WEB_BUILD" --no-tests=error --output-on-failure -L web --timeout 300

@@ -394,16 +394,25 @@ async function aSmallDensePage(browser) {
     await page.close();
 }
 
-async function withoutWebGL() {
-    const browser = await launch(['--disable-3d-apis']);
-    try {
-        const { page, said } = await open(browser, pagePath);
-        await sleep(500);
-        const line = await page.evaluate(() => document.getElementById('line').textContent);
-        assert.match(line, /needs a browser with WebGL/);
-        assert.deepStrictEqual(said, []);
-    } finally {
-        await browser.close();
+// A browser without WebGL, and one without WebAssembly (taken away before
+// the page's scripts run): one line says what the demo needs.
+async function withoutWhatItNeeds() {
+    for (const lacking of ['WebGL', 'WebAssembly']) {
+        const browser = await launch(lacking === 'WebGL' ? ['--disable-3d-apis'] : []);
+        try {
+            const page = await browser.newPage();
+            if (lacking === 'WebAssembly') await page.evaluateOnNewDocument(() => { delete window.WebAssembly; });
+            const said = [];
+            page.on('console', (m) => said.push(m.text()));
+            page.on('pageerror', (e) => said.push(e.message));
+            await page.goto('file://' + pagePath);
+            await sleep(500);
+            const line = await page.evaluate(() => document.getElementById('line').textContent);
+            assert.match(line, /needs a browser with WebGL and WebAssembly/, `without ${lacking}`);
+            assert.deepStrictEqual(said, [], `without ${lacking}`);
+        } finally {
+            await browser.close();
+        }
     }
 }
 
@@ -420,7 +429,7 @@ async function withoutWebGL() {
     } finally {
         await browser.close();
     }
-    await withoutWebGL();
+    await withoutWhatItNeeds();
     console.log('page test: all passed');
 })().catch((e) => {
     console.error(e);
