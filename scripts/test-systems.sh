@@ -283,7 +283,7 @@ for system in "${systems[@]}"; do
     [[ "$system" == debian13 || "$system" == arm64 ]] || fail "no system called $system (debian13, arm64)"
 done
 wanted() { [[ " ${systems[*]} " == *" $1 "* ]]; }
-wanted debian13 && run_system debian13 "Debian 13 x86-64, fresh: run.sh as a user (window, Escape, status 1), plain configure, $quick as root"
+wanted debian13 && run_system debian13 "Debian 13 x86-64, fresh: run.sh as a user (window, Escape, status 1), plain configure, $quick and web.sh as root"
 wanted arm64 && run_system arm64 "arm64, cross-built in a Debian 12 system: program, core tests through qemu, build-arm64/marel_VERSION_arm64.deb"
 echo
 echo "== Systems"
