@@ -9,14 +9,14 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 out="${1:-$MAREL_ROOT/docs/physics}"
 
 marel_install_packages "${MAREL_RUN_PACKAGES[@]}" gnuplot-nox
-MAREL_TARGET=wave_physics marel_build "$MAREL_BUILD" "${MAREL_PROGRAM_ONLY[@]}" >/dev/null
+marel_preset program wave_physics >/dev/null
 
 csv="$(mktemp -d)"
 trap 'rm -rf "$csv"' EXIT
 # 10 per ms is about what the demo reaches under Xvfb; 1.8 per ms is a desktop
 # with vertical sync: 60 drawn frames a second, 30 steps each.
 for rate in 10 1.8; do
-    "$MAREL_BUILD/tools/wave_physics" "$rate" --csv "$csv"
+    "$MAREL_ROOT/build/tools/wave_physics" "$rate" --csv "$csv"
 done
 
 mkdir -p "$out"

@@ -5,5 +5,5 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 marel_install_packages "${MAREL_RUN_PACKAGES[@]}"
-MAREL_TARGET=marel marel_build "$MAREL_BUILD" "${MAREL_PROGRAM_ONLY[@]}"
-exec "$MAREL_BUILD/marel" "$@"
+marel_preset program
+exec "$MAREL_ROOT/build/marel" "$@"

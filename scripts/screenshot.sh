@@ -14,12 +14,12 @@ delay="${2:-2.5}"
 
 if [ -z "${MAREL_SCREENSHOT_SERVER:-}" ]; then
     marel_install_packages "${MAREL_RUN_PACKAGES[@]}" "${MAREL_X_PACKAGES[@]}"
-    MAREL_TARGET=marel marel_build "$MAREL_BUILD" "${MAREL_PROGRAM_ONLY[@]}" >/dev/null
+    marel_preset program >/dev/null
     MAREL_SCREENSHOT_SERVER=1 exec xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -nolisten tcp" \
         "${BASH_SOURCE[0]}" "$output" "$delay"
 fi
 
-"$MAREL_BUILD/marel" &
+"$MAREL_ROOT/build/marel" &
 program_pid=$!
 trap 'kill "$program_pid" 2>/dev/null || true' EXIT
 window="$(timeout 10 xdotool search --sync --onlyvisible --name '^Marel$' | head -1)"

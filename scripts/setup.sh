@@ -11,7 +11,6 @@
 set -euo pipefail
 
 MAREL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-MAREL_BUILD="${MAREL_BUILD:-$MAREL_ROOT/build}"
 
 # Building and running the program, and nothing else.
 MAREL_RUN_PACKAGES=(
@@ -72,22 +71,27 @@ marel_install_packages() {
         apt-get "${apt_options[@]}" install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# marel_build BUILD_DIR [extra cmake arguments...]
-# MAREL_TARGET, when set, builds only that target (or those, space-separated).
-marel_build() {
-    local dir="$1"
+# marel_preset NAME [TARGET...]: configures and builds with the preset NAME
+# of CMakePresets.json (all of its targets, or those named), in its own folder.
+marel_preset() {
+    local name="$1"
     shift
-    cmake -S "$MAREL_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-    # shellcheck disable=SC2086 # MAREL_TARGET is a list of target names
-    cmake --build "$dir" --parallel "$(nproc)" ${MAREL_TARGET:+--target $MAREL_TARGET}
+    cmake --preset "$name" -S "$MAREL_ROOT" >/dev/null
+    local targets=()
+    [ "$#" -eq 0 ] || targets=(--target "$@")
+    cmake --build --preset "$name" --parallel "$(nproc)" "${targets[@]}"
 }
 
-# The test build (scripts/test.sh), which scripts/web.sh also builds its
-# native references in, so that neither builds the other's targets again.
-MAREL_TEST_BUILD="${MAREL_TEST_BUILD:-$MAREL_ROOT/build-test}"
-MAREL_TEST_BUILD_OPTIONS=(-DMAREL_WERROR=ON -DBUILD_TESTING=ON -DMAREL_BENCHMARKS=ON -DMAREL_SANITIZE=OFF)
-
-# The settings of a build that only runs the program: given explicitly, so that
-# whatever an earlier configure left in the cache (warnings as errors, the
-# sanitizers, the tests) does not carry over.
-MAREL_PROGRAM_ONLY=(-DBUILD_TESTING=OFF -DMAREL_BENCHMARKS=OFF -DMAREL_WERROR=OFF -DMAREL_SANITIZE=OFF)
+# marel_ctest PRESET [ctest arguments...]: runs the preset's tests, and fails
+# when one was skipped (ctest passes then): a check that did not run is no pass.
+marel_ctest() {
+    local log status=0
+    log="$(mktemp)"
+    (cd "$MAREL_ROOT" && ctest --preset "$@") 2>&1 | tee "$log" || status=$?
+    if [ "$status" -eq 0 ] && grep -q '(Skipped)$' "$log"; then
+        echo "FAIL: ctest --preset $1 skipped the tests above" >&2
+        status=1
+    fi
+    rm -f "$log"
+    return "$status"
+}

@@ -1,25 +1,23 @@
 #!/usr/bin/env bash
-# The README's commands on systems other than this one, made from scratch:
-#  - a fresh Debian 13 (trixie, amd64) system: as a user with sudo, `run.sh`
-#    installs, builds and starts the program, whose window shows on an Xvfb
-#    server of this machine and is ended with Escape (status 1); a plain
-#    `cmake -S . -B build` with only the program's build packages; then, as
-#    root, `test.sh`, and `web.sh` (the browser page with Debian 13's
-#    Emscripten and Chromium);
+# The README's commands on systems made from scratch:
+#  - fresh Debian 12 (bookworm) and Debian 13 (trixie) amd64 systems: as a
+#    user with sudo, `run.sh` installs, builds and starts the program, whose
+#    window shows on an Xvfb server of this machine and is ended with Escape
+#    (status 1); a plain `cmake -S . -B build` with only the program's build
+#    packages; then, as root, `test.sh`; in Debian 13 also `web.sh` (the
+#    browser page with Debian 13's Emscripten and Chromium);
 #  - arm64 (Raspberry Pi OS 64-bit, Debian arm64): a throwaway Debian 12
 #    system with arm64 added holds the cross compilers and the :arm64
 #    packages, so this machine's apt never sees arm64; the program and all
 #    its tests are cross-built, the core tests run through qemu, and the arm64
 #    Debian package is made and left in build-arm64/.
-# Debian 12 on amd64 is this machine's own system, which `test.sh` covers.
-#
 # Each system gets the committed state of this checkout (a git clone of HEAD),
 # as CI does: uncommitted changes are not tested. Needs root (chroots and
 # mounts) and the network to Debian's archive; the host's package cache is
 # shared with the systems. Prints one line per system with its time; the logs
 # stay in build-systems/. MAREL_SYSTEMS_QUICK=1 runs the quick test path in
-# the fresh system instead of the whole of test.sh. Arguments name the systems
-# to check (debian13, arm64); none means both.
+# the fresh systems instead of the whole of test.sh. Arguments name the
+# systems to check (debian12, debian13, arm64); none means all three.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
@@ -72,6 +70,7 @@ remove_system() {
 cleanup() {
     [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
     unmount_all
+    remove_system "$WORK/bookworm" || true
     remove_system "$WORK/trixie" || true
     remove_system "$WORK/arm64" || true
 }
@@ -135,14 +134,17 @@ run_system() {
     echo "$line"
 }
 
-# ---- Debian 13, fresh ----
-debian13() {
-    local root log display status window
-    root="$WORK/trixie"
-    log="$WORK/trixie.log"
+# ---- Debian 12 and 13, fresh ----
+debian12() { fresh bookworm "Debian 12"; }
+debian13() { fresh trixie "Debian 13"; }
+# fresh SUITE NAME
+fresh() {
+    local suite="$1" name="$2" root log display status window
+    root="$WORK/$suite"
+    log="$WORK/$suite.log"
     : >"$log"
-    echo "== Debian 13 (trixie, amd64): a fresh system (log: $log)"
-    make_system "$root" trixie --include=ca-certificates,sudo >>"$log" 2>&1 || { tail -20 "$log"; fail "mmdebstrap trixie"; }
+    echo "== $name ($suite, amd64): a fresh system (log: $log)"
+    make_system "$root" "$suite" --include=ca-certificates,sudo >>"$log" 2>&1 || { tail -20 "$log"; fail "mmdebstrap $suite"; }
     enter_system "$root"
     # This machine's own trust anchors (a proxy's certificate authority, for
     # one) lent to the system, so that it reaches the npm registry as this
@@ -177,13 +179,13 @@ debian13() {
         sleep 2
         window="$(DISPLAY=$display xdotool search --name '^Marel$' 2>/dev/null | head -1 || true)"
     done
-    [ -n "$window" ] || { tail -30 "$log"; fail "Debian 13: run.sh brought up no window"; }
+    [ -n "$window" ] || { tail -30 "$log"; fail "$name: run.sh brought up no window"; }
     # A few drawn frames, then Escape to the window.
     sleep 2
     DISPLAY=$display xdotool windowfocus --sync "$window" key Escape
     status=0
     wait "$run_pid" || status=$?
-    [ "$status" -eq 1 ] || { tail -30 "$log"; fail "Debian 13: run.sh ended with $status after Escape, not 1"; }
+    [ "$status" -eq 1 ] || { tail -30 "$log"; fail "$name: run.sh ended with $status after Escape, not 1"; }
     echo "  run.sh: window up, Escape ended it with status 1"
     umount "$root/tmp/.X11-unix"
     kill "$xvfb_pid"
@@ -192,30 +194,33 @@ debian13() {
     # Only the program's build packages are installed now: a plain configure
     # must say the tests are off and build the program.
     chroot "$root" runuser -l marel -c 'cd marel && cmake -S . -B build-plain && cmake --build build-plain --parallel 2' \
-        >"$WORK/trixie-plain.log" 2>&1 || { tail -30 "$WORK/trixie-plain.log"; fail "Debian 13: a plain configure and build"; }
-    grep -- '-- Tests off, for want of' "$WORK/trixie-plain.log" | sed 's/^/  plain configure: /'
-    [ -x "$root/home/marel/marel/build-plain/marel" ] || fail "Debian 13: the plain build made no program"
+        >"$WORK/$suite-plain.log" 2>&1 || { tail -30 "$WORK/$suite-plain.log"; fail "$name: a plain configure and build"; }
+    grep -- '-- Tests off, for want of' "$WORK/$suite-plain.log" | sed 's/^/  plain configure: /'
+    [ -x "$root/home/marel/marel/build-plain/marel" ] || fail "$name: the plain build made no program"
 
     # test.sh as root, with the whole checkout's tests.
     local what="test.sh"
     local command="scripts/test.sh"
     if [ -n "${MAREL_SYSTEMS_QUICK:-}" ]; then
         what="the quick test path"
-        command="source scripts/setup.sh && marel_install_packages \"\${MAREL_RUN_PACKAGES[@]}\" \"\${MAREL_X_PACKAGES[@]}\" \"\${MAREL_TEST_PACKAGES[@]}\" && marel_build build-test -DBUILD_TESTING=ON -DMAREL_WERROR=ON && ctest --test-dir build-test --no-tests=error --output-on-failure -LE soak"
+        command="source scripts/setup.sh && marel_install_packages \"\${MAREL_RUN_PACKAGES[@]}\" \"\${MAREL_X_PACKAGES[@]}\" \"\${MAREL_TEST_PACKAGES[@]}\" && marel_preset test && marel_ctest quick"
     fi
-    echo "  $what as root (log: $WORK/trixie-test.log)"
+    echo "  $what as root (log: $WORK/$suite-test.log)"
     chroot "$root" env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin TERM=dumb LANG=C.UTF-8 \
-        bash -c "cd /home/marel/marel && $command" >"$WORK/trixie-test.log" 2>&1 \
-        || { tail -40 "$WORK/trixie-test.log"; fail "Debian 13: $what"; }
-    tail -3 "$WORK/trixie-test.log" | sed 's/^/  /'
+        bash -c "cd /home/marel/marel && $command" >"$WORK/$suite-test.log" 2>&1 \
+        || { tail -40 "$WORK/$suite-test.log"; fail "$name: $what"; }
+    tail -3 "$WORK/$suite-test.log" | sed 's/^/  /'
 
     # The browser page with Debian 13's Emscripten, its unit tests under node
-    # and the page in Debian 13's Chromium.
-    echo "  web.sh as root (log: $WORK/trixie-web.log)"
-    chroot "$root" env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin TERM=dumb LANG=C.UTF-8 \
-        bash -c "cd /home/marel/marel && scripts/web.sh" >"$WORK/trixie-web.log" 2>&1 \
-        || { tail -40 "$WORK/trixie-web.log"; fail "Debian 13: web.sh"; }
-    grep -E '^(== Browser build|picture against|one step|drawn cycle:)' "$WORK/trixie-web.log" | sed 's/^/  /'
+    # and the page in Debian 13's Chromium (this machine's web.sh covers the
+    # other release's).
+    if [ "$suite" = trixie ]; then
+        echo "  web.sh as root (log: $WORK/$suite-web.log)"
+        chroot "$root" env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin TERM=dumb LANG=C.UTF-8 \
+            bash -c "cd /home/marel/marel && scripts/web.sh" >"$WORK/$suite-web.log" 2>&1 \
+            || { tail -40 "$WORK/$suite-web.log"; fail "$name: web.sh"; }
+        grep -E '^(== Browser build|picture against|one step|drawn cycle:)' "$WORK/$suite-web.log" | sed 's/^/  /'
+    fi
     unmount_all
     remove_system "$root"
 }
@@ -238,14 +243,13 @@ arm64() {
     clone_into "$root/src"
     local build=/src/build-arm64
     chroot "$root" env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 bash -euc "
-        cmake -S /src -B $build -DCMAKE_TOOLCHAIN_FILE=/src/cmake/aarch64-linux-gnu.cmake \
-            -DMAREL_WERROR=ON -DBUILD_TESTING=ON -DMAREL_BENCHMARKS=OFF
+        cd /src
+        cmake --preset arm64
         # Everything, the GL and end-to-end tests too: cpack would otherwise
         # build what is left one file at a time before it packages.
-        cmake --build $build --parallel 2
+        cmake --build --preset arm64 --parallel 2
         file -b $build/marel | grep -q 'ARM aarch64' || { echo 'marel is not an arm64 program'; exit 1; }
-        ctest --test-dir $build --no-tests=error --output-on-failure --timeout 600 -L core
-        aarch64-linux-gnu-objdump -p $build/marel | awk '\$1 == \"NEEDED\" {print \$2}' >$build/needed.txt
+        ctest --preset arm64
         cd $build && cpack -G DEB
     " >>"$log" 2>&1 || { tail -40 "$log"; fail "arm64 build, tests or package"; }
     local version deb
@@ -255,20 +259,13 @@ arm64() {
     mkdir -p "$ARM64_OUT"
     cp "$root$build/$deb" "$ARM64_OUT/"
     [ "$(dpkg-deb -f "$ARM64_OUT/$deb" Architecture)" = arm64 ] || fail "arm64: $deb is not for arm64"
-    local depends
-    depends="$(dpkg-deb -f "$ARM64_OUT/$deb" Depends)"
-    for library in 'libc6 (>= ' 'libstdc++6 (>= ' 'libglut3.12 (>= ' 'libglu1-mesa | libglu1'; do
-        [[ "$depends" == *"$library"* ]] || fail "arm64: Depends lacks $library: $depends"
+    # What the package holds, its modes and its Depends, as on this machine.
+    for check in files modes depends; do
+        MAREL_DEB_ARCH=arm64 "$MAREL_ROOT/tests/checks/package.sh" "$check" "$root$build" "$MAREL_ROOT" >>"$log" 2>&1 \
+            || { tail -20 "$log"; fail "arm64: the package's $check"; }
     done
-    # RandR whenever the program links it, as test.sh checks on this machine.
-    if grep -qx libXrandr.so.2 "$root$build/needed.txt"; then
-        [[ "$depends" == *'libxrandr2 (>= '* ]] || fail "arm64: the program links RandR, but Depends lacks libxrandr2: $depends"
-    fi
-    if grep -qx libXi.so.6 "$root$build/needed.txt"; then
-        [[ "$depends" == *'libxi6 (>= '* ]] || fail "arm64: the program links XInput, but Depends lacks libxi6: $depends"
-    fi
     grep -E 'tests passed|Total Test time' "$log" | sed 's/^/  /'
-    echo "  Depends: $depends"
+    echo "  $(dpkg-deb -f "$ARM64_OUT/$deb" Depends | sed 's/^/Depends: /')"
     echo "  package: build-arm64/$deb"
     unmount_all
     remove_system "$root"
@@ -278,11 +275,12 @@ total_start="$(date +%s)"
 quick="the whole of test.sh"
 [ -z "${MAREL_SYSTEMS_QUICK:-}" ] || quick="the quick test path"
 systems=("$@")
-[ "${#systems[@]}" -gt 0 ] || systems=(debian13 arm64)
+[ "${#systems[@]}" -gt 0 ] || systems=(debian12 debian13 arm64)
 for system in "${systems[@]}"; do
-    [[ "$system" == debian13 || "$system" == arm64 ]] || fail "no system called $system (debian13, arm64)"
+    [[ "$system" =~ ^(debian12|debian13|arm64)$ ]] || fail "no system called $system (debian12, debian13, arm64)"
 done
 wanted() { [[ " ${systems[*]} " == *" $1 "* ]]; }
+wanted debian12 && run_system debian12 "Debian 12 x86-64, fresh: run.sh as a user (window, Escape, status 1), plain configure, $quick as root"
 wanted debian13 && run_system debian13 "Debian 13 x86-64, fresh: run.sh as a user (window, Escape, status 1), plain configure, $quick and web.sh as root"
 wanted arm64 && run_system arm64 "arm64, cross-built in a Debian 12 system: program, core tests through qemu, build-arm64/marel_VERSION_arm64.deb"
 echo

@@ -4,10 +4,13 @@
 # page with Emscripten in build-web/, packs build-web/marel-VERSION-web.zip
 # afresh, runs the unit tests under node and the page test in headless
 # Chromium, and prints the page's figures. --no-test: build and pack only.
+# The build is CMakePresets.json's `web`; the native references come from the
+# test build (build-test/, shared with test.sh).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-WEB_BUILD="${MAREL_WEB_BUILD:-$MAREL_ROOT/build-web}"
+WEB_BUILD="$MAREL_ROOT/build-web"
+TEST_BUILD="$MAREL_ROOT/build-test"
 section() { printf '\n== %s\n' "$*"; }
 
 packages=(cmake make emscripten xfonts-base pcf2bdf)
@@ -32,33 +35,32 @@ export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
 section "Browser build (Emscripten $(emcc --version | head -n 1 | grep -o '[0-9][0-9.]*' | head -n 1))"
 testing=ON
 [ "${1:-}" = "--no-test" ] && testing=OFF
-emcmake cmake -S "$MAREL_ROOT" -B "$WEB_BUILD" -DCMAKE_BUILD_TYPE=Release -DMAREL_WERROR=ON \
-    -DBUILD_TESTING="$testing" >/dev/null
 rm -f "$WEB_BUILD"/marel-*-web.zip
-cmake --build "$WEB_BUILD" --parallel 2
+cmake --preset web -S "$MAREL_ROOT" -DBUILD_TESTING="$testing" >/dev/null
+cmake --build --preset web --parallel "$(nproc)"
 zip="$(ls "$WEB_BUILD"/marel-*-web.zip)"
 size=$(stat -c %s "$zip")
 echo "web.sh: $zip, $size bytes"
 [ "$size" -lt 256000 ] || { echo "web.sh: FAIL: the zip is over 250 KB" >&2; exit 1; }
 [ "$testing" = ON ] || exit 0
 
-section "The native references: the driven picture and the step, in the test build ($MAREL_TEST_BUILD)"
-MAREL_TARGET="web_reference step_digest" marel_build "$MAREL_TEST_BUILD" "${MAREL_TEST_BUILD_OPTIONS[@]}"
+section "The native references: the driven picture and the step, in the test build ($TEST_BUILD)"
+marel_preset test web_reference step_digest
 mkdir -p "$WEB_BUILD/native"
-native_cycle_ms=$("$MAREL_TEST_BUILD/tests/web_reference" "$WEB_BUILD/native/picture.ppm")
+native_cycle_ms=$("$TEST_BUILD/tests/web_reference" "$WEB_BUILD/native/picture.ppm")
 
 section "Test tools (puppeteer-core, as pinned in tests/web/package-lock.json)"
 # Debian's Chromium is used: nothing may download a browser.
 (cd "$MAREL_ROOT/tests/web" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
 
 section "Unit tests under node, and the page in headless Chromium"
-ctest --test-dir "$WEB_BUILD" --no-tests=error --output-on-failure -L web --timeout 300
+marel_ctest web
 grep -h '^picture against' "$WEB_BUILD/Testing/Temporary/LastTest.log"
 
 section "The step, native and WebAssembly, bit for bit"
 # The native one from the test build (Release, the program's own flags);
 # the WebAssembly one under node.
-native_digest="$MAREL_TEST_BUILD/tests/step_digest"
+native_digest="$TEST_BUILD/tests/step_digest"
 "$native_digest" >"$WEB_BUILD/step-native.txt"
 node "$WEB_BUILD/step_digest.js" >"$WEB_BUILD/step-wasm.txt"
 head -n 1 "$WEB_BUILD/step-native.txt" | sed 's/^/native:      /'

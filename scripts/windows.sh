@@ -6,7 +6,9 @@
 # packs marel-VERSION-win64.zip and the installer marel-VERSION-win64.exe, and
 # then, on a private Xvfb with openbox and in a private Wine prefix, runs the
 # core tests, the zip's program, a silent install, the installed program and a
-# silent uninstall. Everything lands in build-windows/ (MAREL_WINDOWS_BUILD).
+# silent uninstall. Everything lands in build-windows/ (the windows preset's
+# folder, build-windows/marel, among it); the native harness that drives the
+# Windows program is the test build's (build-test/, shared with test.sh).
 #
 #   scripts/windows.sh            build, pack, test, and measure the frame rate
 #                                 under Wine beside the native build's (3 x 5 s)
@@ -23,11 +25,11 @@ case "${1:-}" in
     *) echo "usage: $0 [--no-test | --speed]" >&2; exit 2 ;;
 esac
 
-WIN_BUILD="${MAREL_WINDOWS_BUILD:-$MAREL_ROOT/build-windows}"
+WIN_BUILD="$MAREL_ROOT/build-windows"
 TOOLCHAIN="$MAREL_ROOT/cmake/toolchains/x86_64-w64-mingw32.cmake"
 PREFIX="$WIN_BUILD/prefix"  # freeglut and GoogleTest for Windows
-# Wine's 64-bit loader: not on PATH on Debian, and the `wine` wrapper would
-# look for a 32-bit Wine too.
+# Wine's 64-bit loader (the windows preset's test emulator too): not on PATH
+# on Debian, and the `wine` wrapper would look for a 32-bit Wine too.
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 
@@ -99,9 +101,7 @@ cross_build googletest "$googletest_src" -DBUILD_GMOCK=OFF -DBUILD_SHARED_LIBS=O
 ls "$PREFIX/lib/libglut.a" "$PREFIX/lib/libgtest.a"
 
 section "Marel for Windows, warnings as errors"
-marel_build "$WIN_BUILD/marel" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_FIND_ROOT_PATH="$PREFIX" \
-    -DCMAKE_CROSSCOMPILING_EMULATOR="$WINE64" \
-    -DMAREL_WERROR=ON -DBUILD_TESTING=ON -DMAREL_BENCHMARKS=OFF -DMAREL_SANITIZE=OFF
+marel_preset windows
 exe="$WIN_BUILD/marel/marel.exe"
 objdump=x86_64-w64-mingw32-objdump
 x86_64-w64-mingw32-strip -o "$WIN_BUILD/marel.exe" "$exe"
@@ -154,16 +154,16 @@ trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
 "$WINE64" wineboot -i >"$WIN_BUILD/wineboot.log" 2>&1 || { cat "$WIN_BUILD/wineboot.log" >&2; fail "wineboot"; }
 "$WINE64" --version
 
-section "The native harness that drives the Windows program"
-MAREL_TARGET="e2e_tests frame_rate_outside marel" marel_build "$WIN_BUILD/harness" -DMAREL_WERROR=ON -DBUILD_TESTING=ON \
-    -DMAREL_BENCHMARKS=OFF -DMAREL_SANITIZE=OFF
+section "The native harness that drives the Windows program (the test build's, made if test.sh has not)"
+marel_preset test e2e_tests frame_rate_outside marel
+harness="$MAREL_ROOT/build-test"
 
 # Frames per second of the Windows build under Wine beside the native
 # build's, both counted from outside through the server's damage reports, in
 # alternating rounds on fresh servers: Wine's cost, as a ratio.
 speed() {
     section "Frames per second under Wine beside the native build's ($1 rounds of $2 s)"
-    "$WIN_BUILD/harness/tests/frame_rate_outside" "$WIN_BUILD/harness/marel" "$WINE64" "$WIN_BUILD/marel.exe" "$2" "$1" \
+    "$harness/tests/frame_rate_outside" "$harness/marel" "$WINE64" "$WIN_BUILD/marel.exe" "$2" "$1" \
         || fail "measuring the frame rates"
 }
 if [ "$mode" = speed ]; then
@@ -173,19 +173,15 @@ fi
 
 section "Core tests under Wine"
 # ctest starts each test binary through CMAKE_CROSSCOMPILING_EMULATOR, Wine.
-ctest --test-dir "$WIN_BUILD/marel" --no-tests=error --output-on-failure -L core -V >"$WIN_BUILD/core-tests.log" 2>&1 \
+marel_ctest windows -V >"$WIN_BUILD/core-tests.log" 2>&1 \
     || { cat "$WIN_BUILD/core-tests.log" >&2; fail "the core tests under Wine"; }
 grep -E '^[0-9]+: \[==========\] [0-9]+ tests? from|^[0-9]+: \[  PASSED  \]|tests passed' "$WIN_BUILD/core-tests.log"
 
 # The end-to-end check on a desktop (openbox on a private Xvfb) of a Windows
 # program under Wine: desktop_run PROGRAM
 desktop_run() {
-    local log="$WIN_BUILD/desktop-run.log" status=0
-    env MAREL_CHECKED_RUN="$WINE64" MAREL_PROGRAM="$1" "$WIN_BUILD/harness/tests/e2e_tests" \
-        --gtest_filter='CheckedRunOnADesktop.*' --gtest_brief=1 >"$log" 2>&1 || status=$?
-    cat "$log"
-    # A skipped or missing test is no pass.
-    [ "$status" -eq 0 ] && grep -q '^\[  PASSED  \] 1 test\.$' "$log" && ! grep -q SKIPPED "$log"
+    MAREL_CHECKED_RUN="$WINE64" MAREL_CHECKED_TEST='CheckedRunOnADesktop.*' \
+        "$MAREL_ROOT/tests/checks/checked_run.sh" "$harness/tests/e2e_tests" MAREL_PROGRAM="$1"
 }
 
 section "The zip's marel.exe under Wine: window, picture, pointer, Escape, silence"
