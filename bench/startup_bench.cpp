@@ -5,8 +5,9 @@
 // that the machine's load falls on all three alike; each benchmark then
 // reports its own starts, and the run ends with the ratios of their medians.
 #include "bench/ratio_reporter.h"
+#include "tests/support/picture.h"
+#include "tests/support/polling.h"
 #include "tests/support/process.h"
-#include "tests/support/window_pixels.h"
 #include "tests/support/xvfb.h"
 
 #include <X11/Xlib.h>
@@ -17,7 +18,6 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -39,9 +39,8 @@ Subject subjects[] = {
 // Whether the window shows any pixel that is not black: its first frame has been swapped.
 bool showsFrame(Display* display, Window window)
 {
-    const WindowPixels picture = readWindowPixels(display, window);
-    return picture.count(Box{0, 0, picture.width, picture.height},
-                         [](const Rgb& c) { return c.r != 0 || c.g != 0 || c.b != 0; }) > 0;
+    const Picture picture = readPicture(display, window);
+    return picture.count(picture.whole(), isLit) > 0;
 }
 
 int ignoreXErrors(Display*, XErrorEvent*)
@@ -54,14 +53,12 @@ double startToFirstFrame(Display* display, const std::string& serverName, const 
 {
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = launch(Launch{.argv = subject.argv, .display = serverName});
-    bool seen = false;
-    while (!seen && std::chrono::steady_clock::now() - start < std::chrono::seconds(20)) {
-        const std::vector<unsigned long> windows = windowsTitled(display, subject.title);
-        seen = !windows.empty() && showsFrame(display, windows.front());
-        if (!seen) {
-            std::this_thread::sleep_for(std::chrono::microseconds(500));
-        }
-    }
+    const bool seen = pollUntil(
+        [&] {
+            const std::vector<unsigned long> windows = windowsTitled(display, subject.title);
+            return !windows.empty() && showsFrame(display, windows.front());
+        },
+        [](bool shown) { return shown; }, std::chrono::seconds(20), std::chrono::microseconds(500)).last;
     const auto end = std::chrono::steady_clock::now();
     stop(pid, SIGTERM);
     return seen ? std::chrono::duration<double>(end - start).count() : -1.0;

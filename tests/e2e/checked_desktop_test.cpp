@@ -35,7 +35,7 @@ TEST(CheckedRunOnADesktop, OpensItsWindowDrawsHoldsThePointerAndEndsOnEscape)
     // The lit surface in the middle, as in the Linux build's own picture.
     const Box middle{100, 100, 400, 400};
     EXPECT_TRUE(program.waitForPicture("the lit surface in the middle",
-                                       [&](const Screenshot& shot) { return shot.count(middle, isSurface) > 5000; }));
+                                       [&](const Picture& shot) { return shot.count(middle, isSurface) > 5000; }));
 
     // A move into the window is answered by a warp back to its centre.
     const Point centre{placed.left + 250, placed.top + 250};

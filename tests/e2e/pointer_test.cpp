@@ -22,12 +22,12 @@ constexpr Point SCREEN_CENTRE{640, 512};
 constexpr double TURN_TOLERANCE = 0.002;  // radians
 
 // The surface, lit grey to white, above the frame-rate figure.
-int surfaceArea(const Screenshot& shot)
+int surfaceArea(const Picture& shot)
 {
     return shot.count(shot.scene(), isSurface);
 }
 
-Box surfaceBounds(const Screenshot& shot)
+Box surfaceBounds(const Picture& shot)
 {
     return shot.bounds(shot.scene(), isSurface);
 }
@@ -68,7 +68,7 @@ TEST(Pointer, TurnsAndMovesTheCameraAndWarpsThePointerBackOnce)
     ASSERT_TRUE(program.waitForEye(start));
     ASSERT_TRUE(program.waitForPointer(SCREEN_CENTRE)) << "the start-up warp";
     program.watchMotion();
-    const Screenshot before = program.screenshot();
+    const Picture before = program.screenshot();
 
     // 200 pixels to the left turns the eye by +0.2 radian about +z, which
     // swings the near left corner of the surface further out to the left. The
@@ -81,7 +81,7 @@ TEST(Pointer, TurnsAndMovesTheCameraAndWarpsThePointerBackOnce)
                                       [](const std::vector<Point>& m) { return m.size() >= 2; }, &motion));
     EXPECT_EQ(motion, (std::vector<Point>{{50, 250}, {250, 250}}));
     EXPECT_TRUE(program.waitForPointer(SCREEN_CENTRE));
-    const Screenshot turnedShot = program.screenshot();
+    const Picture turnedShot = program.screenshot();
     EXPECT_LE(surfaceBounds(turnedShot).left, surfaceBounds(before).left - 8);
 
     // The middle button alone neither moves nor turns the camera.
@@ -112,7 +112,7 @@ TEST(Pointer, TurnsAndMovesTheCameraAndWarpsThePointerBackOnce)
     // the new home.
     ASSERT_EQ(program.resize(501, 300), 0);
     ASSERT_TRUE(program.waitForPicture("the window at 501 x 300",
-                                       [](const Screenshot& s) { return s.width == 501 && s.height == 300; }));
+                                       [](const Picture& s) { return s.width == 501 && s.height == 300; }));
     program.takeMotion();
     const Eye resized = afterInput(
         program, {"mousemove", std::to_string(WINDOW_ORIGIN.x + 100), std::to_string(WINDOW_ORIGIN.y + 100)});

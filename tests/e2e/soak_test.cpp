@@ -86,7 +86,7 @@ public:
         program_.resize(500, 500);
         program_.xdotool({"mousemove", "--window", std::to_string(program_.window()), "250", "250"});
         ASSERT_TRUE(program_.waitForPicture("the window back at 500 x 500",
-                                            [](const Screenshot& s) { return s.width == 500 && s.height == 500; }));
+                                            [](const Picture& s) { return s.width == 500 && s.height == 500; }));
         ASSERT_TRUE(program_.waitForFrames(3));
     }
 
@@ -203,11 +203,11 @@ TEST(Soak, RandomInputLeavesTheProgramDrawingWithinItsMemoryAndAnsweringEscape)
     }
 
     // Still drawing at the first size, the waves moving and the surface in view.
-    const Screenshot first = program.screenshot();
+    const Picture first = program.screenshot();
     ASSERT_EQ(first.width, 500);
     ASSERT_EQ(first.height, 500);
     EXPECT_TRUE(program.waitForPicture("the waves moving",
-                                       [&](const Screenshot& s) { return first.differences(s, first.scene()) > 100; }));
+                                       [&](const Picture& s) { return first.differences(s, first.scene()) > 100; }));
     EXPECT_GT(first.count(first.scene(), isSurface), 200);
 
     program.pressEscape();

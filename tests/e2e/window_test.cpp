@@ -17,7 +17,7 @@ namespace {
 // The frame-rate figure is drawn from (10, 10) above the lower left corner in
 // a 9 x 15 font: white glyphs of at least two digits, and nothing white
 // around them.
-void expectFrameRateFigure(const Screenshot& shot)
+void expectFrameRateFigure(const Picture& shot)
 {
     const Box glyphs = shot.bounds(Box{0, shot.height - 60, 120, shot.height}, isWhite);
     ASSERT_FALSE(glyphs.empty()) << "no figure in the lower left corner";
@@ -30,7 +30,7 @@ void expectFrameRateFigure(const Screenshot& shot)
 }
 
 // What the figure's wait looks for: white wider than one glyph in the corner.
-bool showsFigure(const Screenshot& shot)
+bool showsFigure(const Picture& shot)
 {
     const Box glyphs = shot.bounds(Box{0, shot.height - 60, 120, shot.height}, isWhite);
     return !glyphs.empty() && glyphs.right - glyphs.left > 9;
@@ -50,7 +50,7 @@ TEST(Program, OpensItsWindowDrawsAnimatesIgnoresOtherKeysAndEndsOnEscape)
     EXPECT_TRUE(waitUntil("the cursor hidden", [&] { return program.cursorInvisible(); }));
 
     // The counter shows its first figure once a whole second's frames are in.
-    Screenshot first;
+    Picture first;
     ASSERT_TRUE(program.waitForPicture("a frame-rate figure of two digits", showsFigure, &first));
     expectFrameRateFigure(first);
     // The 9.8 x 9.8 surface seen from (0, 25, 10) covers roughly 230 x 75
@@ -71,7 +71,7 @@ TEST(Program, OpensItsWindowDrawsAnimatesIgnoresOtherKeysAndEndsOnEscape)
     // the first drawn frame, the driver preparing its lit pipeline, can
     // outlast the 314 ms pulse of the wall-clock source: the water then stays
     // flat, and there are no waves to watch.)
-    const auto movedSince = [&](const Screenshot& from, std::chrono::milliseconds deadline) {
+    const auto movedSince = [&](const Picture& from, std::chrono::milliseconds deadline) {
         return waitFor(
             "waves moving: pixels of the middle changed", [&] { return from.differences(program.screenshot(), middle); },
             [](int changed) { return changed > 500; }, nullptr, deadline);
@@ -81,7 +81,7 @@ TEST(Program, OpensItsWindowDrawsAnimatesIgnoresOtherKeysAndEndsOnEscape)
         program.xdotool({"key", key});
     }
     ASSERT_TRUE(program.waitForFrames(3)) << "a key other than Escape ended the program";
-    const Screenshot afterKeys = program.screenshot();
+    const Picture afterKeys = program.screenshot();
     expectFrameRateFigure(afterKeys);
     if (waves) {
         EXPECT_TRUE(movedSince(afterKeys, WAIT_DEADLINE)) << "the waves stopped";
@@ -118,7 +118,7 @@ TEST(CheckedRun, StartsDrawsTakesInputAndEndsOnEscape)
     MarelProgram program(std::make_shared<XvfbServer>(), runUnder);
     ASSERT_EQ(program.waitForWindow(SLOW), 1) << program.standardError();
     ASSERT_TRUE(program.waitForPicture(
-        "a drawn frame", [](const Screenshot& s) { return s.count(Box{0, 0, s.width, s.height}, isLit) > 0; },
+        "a drawn frame", [](const Picture& s) { return s.count(s.whole(), isLit) > 0; },
         nullptr, SLOW));
 
     // Each input is followed by two drawn frames, so that the program has

@@ -142,17 +142,10 @@ TEST_F(ElementTest, TheSetUpAndEachElementDrawnWithTheStateSetForIt)
     EXPECT_EQ(counts["glutBitmapCharacter"], 1);
 }
 
-// Pixels round `p` (5 pixels each way) that differ by more than 8 in a channel.
-int changedAround(const Picture& a, const Picture& b, Point p)
+// The pixels round `p` (GL's window coordinates), 5 each way.
+Box around(Point p)
 {
-    int n = 0;
-    for (int y = p.y - 5; y <= p.y + 5; ++y) {
-        for (int x = p.x - 5; x <= p.x + 5; ++x) {
-            const Rgb &s = a.at(x, y), &t = b.at(x, y);
-            n += std::max({std::abs(s.r - t.r), std::abs(s.g - t.g), std::abs(s.b - t.b)}) > 8 ? 1 : 0;
-        }
-    }
-    return n;
+    return fromGl(p.x - 5, p.y - 5, p.x + 6, p.y + 6);
 }
 
 // The darkest level round `p` but for the z axis's blue, which stands in the slit.
@@ -161,7 +154,8 @@ int darkestAround(const Picture& picture, Point p, int reach)
     int darkest = 255;
     for (int y = p.y - reach; y <= p.y + reach; ++y) {
         for (int x = p.x - reach; x <= p.x + reach; ++x) {
-            darkest = isBlue(picture.at(x, y)) ? darkest : std::min(darkest, picture.at(x, y).level());
+            const Rgb& c = picture.at(fromGl(x, y));
+            darkest = isBlue(c) ? darkest : std::min(darkest, c.level());
         }
     }
     return darkest;
@@ -187,10 +181,10 @@ TEST_F(ElementTest, TheRaisedSurfaceHidesTheAxisBelowItAndShowsTheBarrierAndItsS
     // the z axis shows blue above the surface.
     for (const double x : {1.0, 2.0, 3.0}) {
         const Point p = projectFromStart(x, 0.0, 0.0);
-        EXPECT_EQ(picture.count(isRed, p.x - 4, p.y - 4, p.x + 5, p.y + 5), 0) << "the x axis shows at x = " << x;
+        EXPECT_EQ(picture.count(fromGl(p.x - 4, p.y - 4, p.x + 5, p.y + 5), isRed), 0) << "the x axis shows at x = " << x;
     }
     const Point top = projectFromStart(0.0, 0.0, 3.0);
-    EXPECT_GE(picture.count(isBlue, top.x - 3, top.y - 3, top.x + 4, top.y + 4), 4);
+    EXPECT_GE(picture.count(fromGl(top.x - 3, top.y - 3, top.x + 4, top.y + 4), isBlue), 4);
 
     // Row 25 (x = 0) is a trench whose far wall, turned from the light, is
     // dark, but for the slit (columns 23 to 26), which stays as level as the
@@ -214,8 +208,8 @@ TEST_F(ElementTest, ARaisedCellAndTheSourceRowShowWhereTheProjectionPutsThemNotT
     }
     drawFrames(1);
     const Picture raised = readWindow();
-    EXPECT_GT(changedAround(flat, raised, projectFromStart(cellX(35), cellX(12), 0.5)), 20);
-    EXPECT_EQ(changedAround(flat, raised, projectFromStart(cellX(12), cellX(35), 0.0)), 0);
+    EXPECT_GT(flat.differences(raised, around(projectFromStart(cellX(35), cellX(12), 0.5))), 20);
+    EXPECT_EQ(flat.differences(raised, around(projectFromStart(cellX(12), cellX(35), 0.0))), 0);
 
     // The source row (row 0, x = -5) at the crest of its pulse, 157 ms in:
     // changes along the right-hand edge as seen from the start, none along
@@ -226,8 +220,8 @@ TEST_F(ElementTest, ARaisedCellAndTheSourceRowShowWhereTheProjectionPutsThemNotT
     drawFrames(1);
     const Picture pulse = readWindow();
     for (const double along : {-2.5, 0.0, 2.5}) {
-        EXPECT_GT(changedAround(flat, pulse, projectFromStart(-4.9, along, 0.5)), 10) << "no source at y = " << along;
-        EXPECT_EQ(changedAround(flat, pulse, projectFromStart(along, -4.9, 0.0)), 0) << "a source at x = " << along;
+        EXPECT_GT(flat.differences(pulse, around(projectFromStart(-4.9, along, 0.5))), 10) << "no source at y = " << along;
+        EXPECT_EQ(flat.differences(pulse, around(projectFromStart(along, -4.9, 0.0))), 0) << "a source at x = " << along;
     }
 }
 

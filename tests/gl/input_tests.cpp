@@ -4,7 +4,6 @@
 
 #include "camera/camera.h"
 #include "camera/input.h"
-#include "tests/support/motion_watch.h"
 
 #include "platform/gl_headers.h"
 

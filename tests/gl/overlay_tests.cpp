@@ -26,7 +26,7 @@ protected:
 // 9 pixels a glyph, from 4 below the baseline to 12 above it.
 int whiteInCell(const Picture& picture, int x, int y, int glyphs = 1)
 {
-    return picture.count(isWhite, x, y - 4, x + glyphs * GLYPH_WIDTH, y + 12);
+    return picture.count(fromGl(x, y - 4, x + glyphs * GLYPH_WIDTH, y + 12), isWhite);
 }
 
 // Shows what was drawn and reads it, then starts the next drawing on black.
@@ -89,7 +89,7 @@ TEST_F(OverlayTest, GlyphsLandAtThePositionAndANewlineStartsTheNextLineBelow)
     for (const Point& glyph : {Point{100, 200}, Point{109, 200}, Point{10, 40}, Point{19, 40}, Point{10, 25}}) {
         EXPECT_GT(whiteInCell(picture, glyph.x, glyph.y), 10) << "no glyph at " << glyph.x << ", " << glyph.y;
     }
-    EXPECT_EQ(picture.count(isLit),
+    EXPECT_EQ(picture.count(TEST_WINDOW, isLit),
               whiteInCell(picture, 100, 200, 2) + whiteInCell(picture, 10, 40, 2) + whiteInCell(picture, 10, 25))
         << "pixels outside the expected glyphs";
 }
@@ -99,11 +99,11 @@ TEST_F(OverlayTest, RenderDrawsOnlyWhatWasWrittenSinceTheLastRender)
     renderAt(50, 300, "12345");
     shown();
     EXPECT_FLOAT_EQ(renderAt(50, 300, ""), 50.0f);
-    EXPECT_EQ(shown().count(isLit), 0) << "drawn again with nothing written";
+    EXPECT_EQ(shown().count(TEST_WINDOW, isLit), 0) << "drawn again with nothing written";
     EXPECT_FLOAT_EQ(renderAt(50, 300, "9"), 50.0f + GLYPH_WIDTH);
     const Picture picture = shown();
     EXPECT_GT(whiteInCell(picture, 50, 300), 10);
-    EXPECT_EQ(picture.count(isLit), whiteInCell(picture, 50, 300)) << "the older, longer text was drawn too";
+    EXPECT_EQ(picture.count(TEST_WINDOW, isLit), whiteInCell(picture, 50, 300)) << "the older, longer text was drawn too";
 }
 
 TEST_F(OverlayTest, BytesAbove127AreDrawnAsLatin1Glyphs)

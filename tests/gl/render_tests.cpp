@@ -27,7 +27,7 @@ using RenderTest = ProgramTest;
 const Rgb& pixelAt(const Picture& picture, double x, double y)
 {
     const Point p = projectFromStart(x, y, 0.0);
-    return picture.at(p.x, p.y);
+    return picture.at(fromGl(p.x, p.y));
 }
 
 // Mean grey level of the 5 x 5 pixels round where a point of the surface plane lands.
@@ -37,7 +37,7 @@ int levelAround(const Picture& picture, double x, double y)
     int sum = 0;
     for (int dy = -2; dy <= 2; ++dy) {
         for (int dx = -2; dx <= 2; ++dx) {
-            sum += picture.at(p.x + dx, p.y + dy).level();
+            sum += picture.at(fromGl(p.x + dx, p.y + dy)).level();
         }
     }
     return sum / 25;
@@ -95,11 +95,11 @@ TEST_F(RenderTest, DrawsAndSwapsOnlyOnEveryThirtiethCall)
         for (int call = 1; call < 30; ++call) {
             onDisplay();
         }
-        EXPECT_EQ(readWindow().count(isMagenta), TEST_WINDOW_SIZE * TEST_WINDOW_SIZE) << "round " << round;
+        EXPECT_EQ(readWindow().count(TEST_WINDOW, isMagenta), TEST_WINDOW_SIZE * TEST_WINDOW_SIZE) << "round " << round;
         onDisplay();
         const Picture picture = readWindow();
-        EXPECT_EQ(picture.count(isMagenta), 0) << "round " << round;
-        EXPECT_EQ(picture.at(480, 480).level(), 0);
+        EXPECT_EQ(picture.count(TEST_WINDOW, isMagenta), 0) << "round " << round;
+        EXPECT_EQ(picture.at(fromGl(480, 480)).level(), 0);
         EXPECT_TRUE(isGrey(pixelAt(picture, -2.0, -2.0))) << "round " << round;
     }
 }
@@ -116,8 +116,8 @@ TEST_F(RenderTest, FlatFieldIsAGreySquareWithDarkEdgesAndColouredAxes)
         const Point p = projectFromStart(x, y, 0.0);
         const int dx = p.x < middle.x ? 3 : -3;
         const int dy = p.y < middle.y ? 3 : -3;
-        EXPECT_TRUE(isGrey(picture.at(p.x + dx, p.y + dy))) << "inside corner " << x << ", " << y;
-        EXPECT_EQ(picture.at(p.x - dx, p.y - dy).level(), 0) << "outside corner " << x << ", " << y;
+        EXPECT_TRUE(isGrey(picture.at(fromGl(p.x + dx, p.y + dy)))) << "inside corner " << x << ", " << y;
+        EXPECT_EQ(picture.at(fromGl(p.x - dx, p.y - dy)).level(), 0) << "outside corner " << x << ", " << y;
         EXPECT_TRUE(isGrey(pixelAt(picture, 0.7 * x, 0.7 * y)) && levelAround(picture, 0.7 * x, 0.7 * y) > 170);
     }
     // The outer rows and columns have zero normals: only the ambient terms
@@ -134,7 +134,7 @@ TEST_F(RenderTest, FlatFieldIsAGreySquareWithDarkEdgesAndColouredAxes)
             const int channels[3] = {c.r, c.g, c.b};
             return channels[axis] > 200 && channels[(axis + 1) % 3] < 40 && channels[(axis + 2) % 3] < 40;
         };
-        EXPECT_GE(picture.count(pure, p.x - 3, p.y - 3, p.x + 4, p.y + 4), 4) << "axis " << axis;
+        EXPECT_GE(picture.count(fromGl(p.x - 3, p.y - 3, p.x + 4, p.y + 4), pure), 4) << "axis " << axis;
     }
 }
 

@@ -28,7 +28,7 @@ extern "C" void gluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble 
 {
     static const LookAt next = reinterpret_cast<LookAt>(dlsym(RTLD_NEXT, "gluLookAt"));
     static const int file = recordFile();
-    static EyeRecord record;
+    static Eye record;
     ++record.frames;
     record.x = eyeX;
     record.y = eyeY;

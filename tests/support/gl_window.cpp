@@ -19,7 +19,6 @@
 
 #include <cmath>
 #include <memory>
-#include <stdexcept>
 
 namespace {
 
@@ -40,19 +39,6 @@ private:
 };
 
 }  // namespace
-
-Picture readWindow()
-{
-    // On the connection that freeglut and Mesa use requests are handled in
-    // order, so after XSync the read sees every earlier swap.
-    Display* display = glXGetCurrentDisplay();
-    XSync(display, False);
-    Picture picture{readWindowPixels(display, glXGetCurrentDrawable())};
-    if (picture.rows.width != TEST_WINDOW_SIZE || picture.rows.height != TEST_WINDOW_SIZE) {
-        throw std::runtime_error("the test window could not be read at 500 x 500");
-    }
-    return picture;
-}
 
 Matrix matrix(GLenum name)
 {

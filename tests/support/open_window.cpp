@@ -1,4 +1,4 @@
-// The program's window opened for tests and benchmarks.
+// The program's window opened for tests and benchmarks, and read back.
 #include "tests/support/open_window.h"
 
 #include "camera/input.h"
@@ -6,7 +6,11 @@
 
 #include "platform/gl_headers.h"
 
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+
 #include <cstdlib>
+#include <stdexcept>
 
 std::unique_ptr<XvfbServer> openProgramWindow()
 {
@@ -26,4 +30,17 @@ std::unique_ptr<XvfbServer> openProgramWindow()
     // The toolkit's first reshape would come through its event loop, which is not run here.
     onReshape(TEST_WINDOW_SIZE, TEST_WINDOW_SIZE);
     return server;
+}
+
+Picture readWindow()
+{
+    // On the connection that freeglut and Mesa use requests are handled in
+    // order, so after XSync the read sees every earlier swap.
+    Display* display = glXGetCurrentDisplay();
+    XSync(display, False);
+    Picture picture = readPicture(display, glXGetCurrentDrawable());
+    if (picture.width != TEST_WINDOW_SIZE || picture.height != TEST_WINDOW_SIZE) {
+        throw std::runtime_error("the test window could not be read at 500 x 500");
+    }
+    return picture;
 }

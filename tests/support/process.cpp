@@ -1,12 +1,13 @@
 // Starting and reaping helper processes.
 #include "tests/support/process.h"
 
+#include "tests/support/polling.h"
+
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -48,17 +49,14 @@ pid_t launch(const Launch& what)
 
 std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds timeout)
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
+    const auto ended = [pid]() -> std::optional<int> {
         int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
+        if (waitpid(pid, &status, WNOHANG) != pid) {
             return std::nullopt;
         }
-        std::this_thread::sleep_for(2ms);
-    }
+        return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+    };
+    return pollUntil(ended, [](const std::optional<int>& status) { return status.has_value(); }, timeout, 2ms).last;
 }
 
 void stop(pid_t pid, int signal)
@@ -75,4 +73,14 @@ int runTool(const Launch& what)
         stop(pid, SIGKILL);
     }
     return status.value_or(-1);
+}
+
+std::string makeTempDirectory(const std::string& prefix)
+{
+    const char* tmp = std::getenv("TMPDIR");
+    std::string directory = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/" + prefix + "XXXXXX";
+    if (mkdtemp(directory.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    return directory;
 }

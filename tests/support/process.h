@@ -33,3 +33,7 @@ void stop(pid_t pid, int signal);
 
 // Runs a tool to its end; its exit status, or -1 when it ran for 20 s and was killed.
 int runTool(const Launch& what);
+
+// A new empty folder under $TMPDIR (or /tmp) named `prefix` and six random
+// characters. Throws std::runtime_error when it cannot be made.
+std::string makeTempDirectory(const std::string& prefix);

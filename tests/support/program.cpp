@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/eye_record.h"
 #include "tests/support/process.h"
 
 #include <cmath>
@@ -52,37 +51,9 @@ std::string readFile(const std::string& path)
     return text.str();
 }
 
-int Screenshot::differences(const Screenshot& other, Box box) const
-{
-    box.right = std::min(box.right, other.width);
-    box.bottom = std::min(box.bottom, other.height);
-    int n = 0;
-    forEach(box, [&](int x, int y, Rgb p) {
-        const Rgb q = other.at(x, y);
-        n += std::max({std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b)}) > 8 ? 1 : 0;
-    });
-    return n;
-}
-
-std::ostream& operator<<(std::ostream& out, const Screenshot& shot)
-{
-    return out << "a " << shot.width << " x " << shot.height << " picture, "
-               << shot.count(Box{0, 0, shot.width, shot.height}, isLit) << " lit pixels";
-}
-
 MarelProgram::MarelProgram(bool withDisplay)
     : MarelProgram(withDisplay ? std::make_shared<XvfbServer>() : nullptr)
 {
-}
-
-double Eye::azimuth() const
-{
-    return std::atan2(y, x);
-}
-
-double Eye::elevation() const
-{
-    return std::atan2(z, std::hypot(x, y));
 }
 
 std::ostream& operator<<(std::ostream& out, const Eye& eye)
@@ -96,12 +67,7 @@ MarelProgram::MarelProgram(std::shared_ptr<XvfbServer> server, const std::string
     if (server_) {
         parkPointer();
     }
-    const char* tmp = std::getenv("TMPDIR");
-    std::string directory = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/marel-e2e-XXXXXX";
-    if (mkdtemp(directory.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    directory_ = directory;
+    directory_ = makeTempDirectory("marel-e2e-");
     // The program inherits this process's environment, preloads included, so
     // that sanitizer and driver settings reach it; without a server, DISPLAY is unset.
     // Through the shell, so that `runUnder` may quote its words; exec keeps
@@ -179,12 +145,12 @@ testing::AssertionResult MarelProgram::whileRunning(testing::AssertionResult res
 
 testing::AssertionResult MarelProgram::waitForFrames(int frames, std::chrono::milliseconds timeout)
 {
-    Screenshot last = screenshot();
+    Picture last = screenshot();
     int changes = 0;
     return whileRunning(waitFor(
         std::to_string(frames) + " newly drawn frames",
         [&] {
-            Screenshot now = screenshot();
+            Picture now = screenshot();
             if (now.width > 0 && (now.width != last.width || now.height != last.height ||
                                   now.differences(last, Box{0, 0, now.width, now.height}) > 0)) {
                 ++changes;
@@ -200,13 +166,13 @@ std::optional<Eye> MarelProgram::eye() const
     // A read can meet the probe's write half done; the next one will not.
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string bytes = readFile(directory_ + "/eye");
-        EyeRecord record;
+        Eye record;
         if (bytes.size() < sizeof record) {
             return std::nullopt;  // no frame drawn yet
         }
         std::memcpy(&record, bytes.data(), sizeof record);
         if (record.check == record.frames) {
-            return Eye{static_cast<long>(record.frames), record.x, record.y, record.z};
+            return record;
         }
     }
     return std::nullopt;
@@ -306,14 +272,9 @@ bool MarelProgram::cursorInvisible()
     return invisible;
 }
 
-Screenshot MarelProgram::screenshot()
+Picture MarelProgram::screenshot()
 {
-    return Screenshot{readWindowPixels(display_, window_)};
-}
-
-Screenshot MarelProgram::screen()
-{
-    return Screenshot{readWindowPixels(display_, DefaultRootWindow(asDisplay(display_)))};
+    return readPicture(display_, window_);
 }
 
 int MarelProgram::xdotool(const std::vector<std::string>& arguments)

@@ -2,9 +2,9 @@
 // real input through xdotool, the window read back through Xlib.
 #pragma once
 
-#include "tests/support/motion_watch.h"
+#include "tests/support/eye_record.h"
+#include "tests/support/picture.h"
 #include "tests/support/wait.h"
-#include "tests/support/window_pixels.h"
 #include "tests/support/xvfb.h"
 
 #include <gtest/gtest.h>
@@ -18,25 +18,9 @@
 
 #include <sys/types.h>
 
-// A window's picture, rows from the top; empty when it could not be taken.
-struct Screenshot : WindowPixels {
-    Box scene() const { return Box{0, 0, width, height - 40}; }  // all above the frame-rate figure
-    // Pixels of `box` that differ from `other`'s by more than 8 in some channel.
-    int differences(const Screenshot& other, Box box) const;
-};
-// "a W x H picture, N lit pixels", for a wait's failure message.
-std::ostream& operator<<(std::ostream& out, const Screenshot& shot);
-
 // The whole file; empty when it cannot be read.
 std::string readFile(const std::string& path);
 
-// The camera's eye as the eye probe recorded it at the last drawn frame.
-struct Eye {
-    long frames = 0;  // drawn frames so far
-    double x = 0.0, y = 0.0, z = 0.0;
-    double azimuth() const;    // radians about +z, anticlockwise from +x
-    double elevation() const;  // radians above the surface plane, seen from the view point
-};
 std::ostream& operator<<(std::ostream& out, const Eye& eye);
 
 // Libraries the program may be started with, for the tests that measure the pointer.
@@ -73,12 +57,12 @@ public:
     // Polls the window's picture until `accept` holds for it (the accepted
     // picture goes to `shot`); fails at once if the program ends.
     template <typename Accept>
-    testing::AssertionResult waitForPicture(const std::string& what, Accept accept, Screenshot* shot = nullptr,
+    testing::AssertionResult waitForPicture(const std::string& what, Accept accept, Picture* shot = nullptr,
                                             std::chrono::milliseconds timeout = WAIT_DEADLINE)
     {
         return whileRunning(waitFor(
             what, [this] { return screenshot(); },
-            [&](const Screenshot& s) { return s.width > 0 && (accept(s) || !running()); }, shot, timeout));
+            [&](const Picture& s) { return s.width > 0 && (accept(s) || !running()); }, shot, timeout));
     }
     // Waits until `frames` more frames have been drawn: the picture changes
     // with each (the waves never come to rest), so that many changes seen.
@@ -95,8 +79,7 @@ public:
     std::string geometry();  // "WxH+X+Y", position on the screen
     Point pointer();         // screen pixels
     bool cursorInvisible();
-    Screenshot screenshot();
-    Screenshot screen();  // the whole screen, the window's visible part included
+    Picture screenshot();
 
     // Runs xdotool against the private server; returns its exit status.
     int xdotool(const std::vector<std::string>& arguments);

@@ -1,13 +1,10 @@
-// Waiting on conditions instead of sleeping: poll until a condition holds or a
-// deadline passes, and on failure say what was awaited and what was last seen.
-// A passing wait returns as soon as its condition holds, so a fast machine
-// waits little and a slow one (sanitizers, valgrind, a loaded runner) gets
-// time enough.
+// Test checks of the waits in polling.h: on failure they say what was awaited
+// and what was last seen.
 //
 //   EXPECT_TRUE(waitFor("the pointer at the window's centre", [&] { return program.pointer(); },
 //                       [](Point p) { return p == Point{640, 512}; }));
 //   ASSERT_TRUE(waitUntil("the program's end", [&] { return !program.running(); }));
-//   Screenshot shot;  // the value that satisfied the wait, for further checks
+//   Picture shot;  // the value that satisfied the wait, for further checks
 //   ASSERT_TRUE(waitFor("a lit picture", [&] { return program.screenshot(); }, hasLitPixels, &shot));
 //   // The wait that is itself the check: the condition must hold at every poll for the whole time.
 //   EXPECT_TRUE(holdsThroughout("the view at rest", [&] { return camera.position; }, isStart, 1s));
@@ -16,23 +13,18 @@
 // window's centre; last seen: (3, 5) after 2914 polls".
 #pragma once
 
+#include "tests/support/polling.h"
+
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <concepts>
 #include <optional>
 #include <ranges>
 #include <sstream>
 #include <ostream>
 #include <string>
-#include <thread>
 #include <type_traits>
 #include <utility>
-
-// Long enough for a machine ten times slower than a loaded CI runner; a
-// passing wait does not spend it.
-constexpr std::chrono::milliseconds WAIT_DEADLINE{30000};
-constexpr std::chrono::milliseconds WAIT_POLL{5};  // between polls: the X server gets its turn
 
 namespace wait_detail {
 
@@ -72,11 +64,6 @@ std::string described(const T& value)
     return out.str();
 }
 
-inline long long millisSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-}
-
 }  // namespace wait_detail
 
 // Polls `poll()` until `accept(value)` holds or `deadline` passes; the
@@ -86,26 +73,16 @@ testing::AssertionResult waitFor(const std::string& what, Poll&& poll, Accept&& 
                                  std::invoke_result_t<Poll&>* seen = nullptr,
                                  std::chrono::milliseconds deadline = WAIT_DEADLINE)
 {
-    const auto start = std::chrono::steady_clock::now();
-    long polls = 0;
-    for (;;) {
-        auto value = poll();
-        ++polls;
-        const bool accepted = accept(std::as_const(value));
-        const bool late = std::chrono::steady_clock::now() - start >= deadline;
-        if (accepted || late) {
-            testing::AssertionResult result = accepted ? testing::AssertionSuccess() : testing::AssertionFailure();
-            if (!accepted) {
-                result << "waited " << wait_detail::millisSince(start) << " ms for " << what
-                       << "; last seen: " << wait_detail::described(value) << " after " << polls << " polls";
-            }
-            if (seen != nullptr) {
-                *seen = std::move(value);
-            }
-            return result;
-        }
-        std::this_thread::sleep_for(WAIT_POLL);
+    auto polled = pollUntil(poll, accept, deadline);
+    testing::AssertionResult result = polled.held ? testing::AssertionSuccess() : testing::AssertionFailure();
+    if (!polled.held) {
+        result << "waited " << polled.millis << " ms for " << what << "; last seen: "
+               << wait_detail::described(polled.last) << " after " << polled.polls << " polls";
     }
+    if (seen != nullptr) {
+        *seen = std::move(polled.last);
+    }
+    return result;
 }
 
 // Polls `condition()`, a callable returning bool, until it holds.
@@ -123,20 +100,12 @@ template <typename Poll, typename Accept>
 testing::AssertionResult holdsThroughout(const std::string& what, Poll&& poll, Accept&& accept,
                                          std::chrono::milliseconds period)
 {
-    const auto start = std::chrono::steady_clock::now();
-    long polls = 0;
-    do {
-        const auto value = poll();
-        ++polls;
-        if (!accept(value)) {
-            testing::AssertionResult result = testing::AssertionFailure();
-            result << what << " stopped holding after " << wait_detail::millisSince(start) << " ms (poll " << polls
-                   << "); seen: " << wait_detail::described(value);
-            return result;
-        }
-        std::this_thread::sleep_for(WAIT_POLL);
-    } while (std::chrono::steady_clock::now() - start < period);
-    return testing::AssertionSuccess();
+    const auto polled = pollUntil(poll, [&](const auto& value) { return !accept(value); }, period);
+    if (!polled.held) {
+        return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure() << what << " stopped holding after " << polled.millis << " ms (poll "
+                                       << polled.polls << "); seen: " << wait_detail::described(polled.last);
 }
 
 template <typename Condition>

@@ -1,17 +1,15 @@
 // Starting and stopping a private Xvfb server and its window manager.
 #include "tests/support/xvfb.h"
 
+#include "tests/support/polling.h"
 #include "tests/support/process.h"
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -70,7 +68,7 @@ XvfbServer::XvfbServer(int screenWidth, int screenHeight, bool windowManager, in
                 startWindowManager();
             }
         } catch (...) {
-            stop(pid_, SIGTERM);
+            shutDown();
             throw;
         }
     }
@@ -82,12 +80,7 @@ XvfbServer::XvfbServer(Nested kind) : outer_(std::make_unique<XvfbServer>(1600, 
         startNested(kind);
         startWindowManager();
     } catch (...) {
-        if (viewer_ > 0) {
-            stop(viewer_, SIGTERM);
-        }
-        if (pid_ > 0) {
-            stop(pid_, SIGTERM);
-        }
+        shutDown();
         throw;
     }
 }
@@ -103,11 +96,7 @@ void XvfbServer::startNested(Nested kind)
         return;
     }
     // A Unix socket rather than a TCP port: nothing to choose, nothing shared.
-    const char* tmp = std::getenv("TMPDIR");
-    directory_ = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/marel-vnc-XXXXXX";
-    if (mkdtemp(directory_.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
+    directory_ = makeTempDirectory("marel-vnc-");
     const std::string socket = directory_ + "/socket";
     display_ = startServer({"Xvnc", "-geometry", "1280x1024", "-depth", "24", "-SecurityTypes", "None", "-rfbport",
                             "-1", "-rfbunixpath", socket, "-nolisten", "tcp", "-noreset"},
@@ -117,13 +106,12 @@ void XvfbServer::startNested(Nested kind)
     }
     viewer_ = launch(Launch{.argv = {"xtigervncviewer", "-SecurityTypes", "None", socket}, .display = outer});
     // The viewer is up once its window shows the remote desktop.
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    bool shown = false;
-    while (!shown && !waitForExit(viewer_, 0ms) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(10ms);
-        shown = runTool(Launch{.argv = {"xdotool", "search", "--onlyvisible", "--name", "TigerVNC"},
-                               .display = outer}) == 0;
-    }
+    const bool shown = pollUntil(
+        [&] {
+            return runTool(Launch{.argv = {"xdotool", "search", "--onlyvisible", "--name", "TigerVNC"},
+                                  .display = outer}) == 0;
+        },
+        [this](bool up) { return up || waitForExit(viewer_, 0ms); }, 20s, 10ms).last;
     if (!shown) {
         throw std::runtime_error("xtigervncviewer did not show the desktop (is the tigervnc-viewer package installed?)");
     }
@@ -156,33 +144,34 @@ void XvfbServer::startWindowManager()
 {
     // openbox runs its start-up command once it manages the screen; the
     // command leaves a file behind to say so.
-    const char* tmp = std::getenv("TMPDIR");
-    std::string directory = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/marel-wm-XXXXXX";
-    if (mkdtemp(directory.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
+    const std::string directory = makeTempDirectory("marel-wm-");
     const std::string ready = directory + "/ready";
     windowManager_ = launch(Launch{.argv = {"openbox", "--startup", "touch " + ready}, .display = display_});
     struct stat info {};
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    bool started = false;
     std::optional<int> ended;
-    while (!started && !ended && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(10ms);
-        started = stat(ready.c_str(), &info) == 0;
-        ended = waitForExit(windowManager_, 0ms);
-    }
+    const bool started = pollUntil(
+        [&] {
+            ended = waitForExit(windowManager_, 0ms);
+            return stat(ready.c_str(), &info) == 0;
+        },
+        [&](bool up) { return up || ended; }, 20s, 10ms).last;
     std::remove(ready.c_str());
     rmdir(directory.c_str());
     if (!started || ended) {
         if (!ended) {
             stop(windowManager_, SIGTERM);
         }
+        windowManager_ = -1;  // reaped
         throw std::runtime_error("openbox did not start (is the openbox package installed?)");
     }
 }
 
 XvfbServer::~XvfbServer()
+{
+    shutDown();
+}
+
+void XvfbServer::shutDown()
 {
     if (viewer_ > 0) {
         stop(viewer_, SIGTERM);

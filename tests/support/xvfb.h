@@ -46,6 +46,7 @@ private:
     void startNested(Nested kind);
     void startWindowManager();
     void splitIntoMonitors(int count, int screenWidth, int screenHeight, int primary);
+    void shutDown();  // what has been started, last first
 
     pid_t pid_ = -1;
     pid_t windowManager_ = -1;

@@ -1,10 +1,12 @@
-// An X window's pixels read back into memory, and windows found by title.
-// Xlib stays out of this header, so that its macros stay out of the tests.
+// X windows watched from a connection of the tests' own: their pixels read
+// back and compared, windows found by title, the pointer motion reported on a
+// window. Xlib stays out of this header, so that its macros stay out of the tests.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <ostream>
+#include <string>
 #include <vector>
 
 struct Rgb {
@@ -40,12 +42,16 @@ struct Box {
     bool empty() const { return right <= left || bottom <= top; }
 };
 
-// A window's pixels, 8 bits a channel, rows from the top; empty when they could not be read.
-struct WindowPixels {
+// A window's pixels, 8 bits a channel, rows from the top as X reads them;
+// empty when they could not be read.
+struct Picture {
     int width = 0, height = 0;
     std::vector<Rgb> pixels;
 
     const Rgb& at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+    const Rgb& at(Point p) const { return at(p.x, p.y); }
+    Box whole() const { return Box{0, 0, width, height}; }
+    Box scene() const { return Box{0, 0, width, height - 40}; }  // the program's window above its frame-rate figure
     // The pixels of `box` for which `test` holds: how many, and the smallest box holding them.
     template <typename Test>
     int count(Box box, Test test) const
@@ -65,7 +71,9 @@ struct WindowPixels {
         });
         return b;
     }
-    // Visits the pixels of `box`, clipped to the window.
+    // Pixels of `box` that differ from `other`'s by more than 8 in some channel.
+    int differences(const Picture& other, Box box) const;
+    // Visits the pixels of `box`, clipped to the picture.
     template <typename Visit>
     void forEach(Box box, Visit visit) const
     {
@@ -76,10 +84,33 @@ struct WindowPixels {
         }
     }
 };
+// "a W x H picture, N lit pixels", for a wait's failure message.
+std::ostream& operator<<(std::ostream& out, const Picture& picture);
 
 // `display` is an open Display*. Empty unless the window is viewable and
 // wholly on the screen; X errors go to the caller's handler.
-WindowPixels readWindowPixels(void* display, unsigned long window);
+Picture readPicture(void* display, unsigned long window);
 // The viewable top-level windows titled exactly `title`, inside a window
 // manager's frames as well.
 std::vector<unsigned long> windowsTitled(void* display, const char* title);
+
+// The pointer motion that an X server reports on one window, as the program
+// receives it (through XInput 2: the toolkit's XInput 2 use hides the core events).
+class MotionWatcher {
+public:
+    // Starts recording motion on `window` of `display` (":N"). Throws
+    // std::runtime_error when the server cannot be reached or has no XInput 2.
+    MotionWatcher(const std::string& display, unsigned long window);
+    ~MotionWatcher();
+    MotionWatcher(const MotionWatcher&) = delete;
+    MotionWatcher& operator=(const MotionWatcher&) = delete;
+
+    // The motion recorded since the last call, in window pixels, as far as the
+    // server has delivered it: a round trip first, so everything the server did
+    // before the call is in. Each warp of the pointer is reported too, as one event.
+    std::vector<Point> take();
+
+private:
+    void* display_ = nullptr;  // Display*, opaque so that Xlib's macros stay out of the tests
+    int inputOpcode_ = 0;
+};
