@@ -8,7 +8,6 @@
 #include "tests/support/picture.h"
 #include "tests/support/polling.h"
 #include "tests/support/process.h"
-#include "tests/support/xvfb.h"
 
 #include <X11/Xlib.h>
 #include <benchmark/benchmark.h>

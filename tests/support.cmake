@@ -7,7 +7,7 @@ find_package(X11 REQUIRED)
 # pixels read back, windows found by title, the pointer motion on a window
 # (XInput 2, which the program itself needs).
 add_library(marel_test_support STATIC ${CMAKE_CURRENT_LIST_DIR}/support/process.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/support/xvfb.cpp ${CMAKE_CURRENT_LIST_DIR}/support/picture.cpp)
+            ${CMAKE_CURRENT_LIST_DIR}/support/picture.cpp)
 target_link_libraries(marel_test_support PUBLIC marel_options X11::X11 X11::Xi)
 
 # The program's window and scene opened on a private Xvfb, as at start, and read back.

@@ -2,6 +2,8 @@
 // then calls the real entry point.
 #include "tests/support/draw_record.h"
 
+#include "tests/support/polling.h"
+
 #include "platform/gl_headers.h"
 
 #include <cmath>
@@ -83,13 +85,6 @@ DrawRecording::~DrawRecording()
 std::string mismatches(const GlState& seen, const GlState& expected)
 {
     std::ostringstream out;
-    const auto print = [&out](const std::vector<double>& values) {
-        out << '{';
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            out << (i > 0 ? ", " : "") << values[i];
-        }
-        out << '}';
-    };
     for (const auto& [name, values] : expected) {
         const auto found = seen.find(name);
         const std::vector<double> none;
@@ -99,11 +94,7 @@ std::string mismatches(const GlState& seen, const GlState& expected)
             same = std::abs(actual[i] - values[i]) <= 1e-5 * (1.0 + std::abs(values[i]));
         }
         if (!same) {
-            out << name << " = ";
-            print(actual);
-            out << ", expected ";
-            print(values);
-            out << "; ";
+            out << name << " = " << described(actual) << ", expected " << described(values) << "; ";
         }
     }
     return out.str();

@@ -56,17 +56,12 @@ int integerState(GLenum name)
 
 Point pointerInWindow()
 {
-    Window root, child;
-    int rootX, rootY, x, y;
-    unsigned int buttons;
-    XQueryPointer(glXGetCurrentDisplay(), glXGetCurrentDrawable(), &root, &child, &rootX, &rootY, &x, &y, &buttons);
-    return Point{x, y};
+    return pointerIn(glXGetCurrentDisplay(), glXGetCurrentDrawable());
 }
 
 void warpPointerInWindow(int x, int y)
 {
-    XWarpPointer(glXGetCurrentDisplay(), None, glXGetCurrentDrawable(), 0, 0, 0, 0, x, y);
-    XSync(glXGetCurrentDisplay(), False);
+    warpPointer(glXGetCurrentDisplay(), glXGetCurrentDrawable(), Point{x, y});
 }
 
 void resetProgramState()

@@ -5,7 +5,7 @@
 
 #include "app/shell.h"
 #include "tests/support/picture.h"
-#include "tests/support/xvfb.h"
+#include "tests/support/process.h"
 
 #include <memory>
 

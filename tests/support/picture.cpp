@@ -10,6 +10,32 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XInput2.h>
 
+void* openDisplay(const std::string& display)
+{
+    Display* d = XOpenDisplay(display.c_str());
+    if (d == nullptr) {
+        throw std::runtime_error("cannot connect to " + display);
+    }
+    return d;
+}
+
+Point pointerIn(void* display, unsigned long window)
+{
+    Window root = 0;
+    Window child = 0;
+    Point onRoot{-1, -1};
+    Point p{-1, -1};
+    unsigned int buttons = 0;
+    XQueryPointer(static_cast<Display*>(display), window, &root, &child, &onRoot.x, &onRoot.y, &p.x, &p.y, &buttons);
+    return p;
+}
+
+void warpPointer(void* display, unsigned long window, Point p)
+{
+    XWarpPointer(static_cast<Display*>(display), None, window, 0, 0, 0, 0, p.x, p.y);
+    XSync(static_cast<Display*>(display), False);
+}
+
 int Picture::differences(const Picture& other, Box box) const
 {
     box.right = std::min(box.right, other.width);
@@ -100,10 +126,7 @@ std::vector<unsigned long> windowsTitled(void* display, const char* title)
 
 MotionWatcher::MotionWatcher(const std::string& display, unsigned long window)
 {
-    Display* d = XOpenDisplay(display.c_str());
-    if (d == nullptr) {
-        throw std::runtime_error("cannot connect to " + display);
-    }
+    Display* d = static_cast<Display*>(openDisplay(display));
     display_ = d;
     // The toolkit takes the pointer through XInput 2, and the server then
     // delivers the core motion events on its window to no other client.

@@ -87,6 +87,14 @@ struct Picture {
 // "a W x H picture, N lit pixels", for a wait's failure message.
 std::ostream& operator<<(std::ostream& out, const Picture& picture);
 
+// Connects to `display` (":N"), returning its Display*; throws
+// std::runtime_error when it cannot.
+void* openDisplay(const std::string& display);
+// The pointer relative to `window` of `display`, an open Display*.
+Point pointerIn(void* display, unsigned long window);
+// Moves the pointer to `p` relative to `window` and waits until the server has.
+void warpPointer(void* display, unsigned long window, Point p);
+
 // `display` is an open Display*. Empty unless the window is viewable and
 // wholly on the screen; X errors go to the caller's handler.
 Picture readPicture(void* display, unsigned long window);

@@ -6,6 +6,11 @@
 #pragma once
 
 #include <chrono>
+#include <concepts>
+#include <ostream>
+#include <ranges>
+#include <sstream>
+#include <string>
 #include <thread>
 #include <type_traits>
 #include <utility>
@@ -41,4 +46,46 @@ Polled<std::invoke_result_t<Poll&>> pollUntil(Poll&& poll, Accept&& accept,
         }
         std::this_thread::sleep_for(period);
     }
+}
+
+namespace polling_detail {
+
+template <typename T>
+concept Printable = requires(std::ostream& out, const T& value) { out << value; };
+
+template <typename T>
+void describe(std::ostream& out, const T& value)
+{
+    if constexpr (Printable<T>) {
+        out << std::boolalpha << value;
+    } else if constexpr (std::ranges::range<T>) {
+        out << '{';
+        const char* separator = "";
+        for (const auto& element : value) {
+            out << separator;
+            describe(out, element);
+            separator = ", ";
+        }
+        out << '}';
+    } else if constexpr (requires { value.has_value(); *value; }) {
+        if (value.has_value()) {
+            describe(out, *value);
+        } else {
+            out << "nothing";
+        }
+    } else {
+        out << "(a value of a type that does not print)";
+    }
+}
+
+}  // namespace polling_detail
+
+// A value as a wait's failure message shows it: printed if it prints, a range
+// or an optional element by element.
+template <typename T>
+std::string described(const T& value)
+{
+    std::ostringstream out;
+    polling_detail::describe(out, value);
+    return out.str();
 }

@@ -1,14 +1,20 @@
-// Starting and reaping helper processes.
+// Starting and reaping helper processes; a private Xvfb server and its window manager.
 #include "tests/support/process.h"
 
 #include "tests/support/polling.h"
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <poll.h>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace std::chrono_literals;
 
@@ -83,4 +89,175 @@ std::string makeTempDirectory(const std::string& prefix)
         throw std::runtime_error("mkdtemp failed");
     }
     return directory;
+}
+
+namespace {
+
+// Starts an X server that writes its display number to the descriptor named
+// after -displayfd once it accepts connections; returns ":N", or "" when it
+// did not start in time.
+std::string startServer(std::vector<std::string> argv, std::optional<std::string> display, pid_t& pid)
+{
+    int fds[2];
+    if (pipe(fds) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    // The write end is inherited by the server.
+    argv.insert(argv.begin() + 1, {"-displayfd", std::to_string(fds[1])});
+    pid = launch(Launch{.argv = argv, .display = display});
+    close(fds[1]);
+
+    std::string number;
+    pollfd pfd{fds[0], POLLIN, 0};
+    while (poll(&pfd, 1, 20000) > 0) {
+        char c;
+        const ssize_t n = read(fds[0], &c, 1);
+        if (n <= 0 || c == '\n') {
+            break;
+        }
+        number += c;
+    }
+    close(fds[0]);
+    if (number.empty()) {
+        stop(pid, SIGTERM);
+        pid = -1;
+        return "";
+    }
+    return ":" + number;
+}
+
+}  // namespace
+
+XvfbServer::XvfbServer(int screenWidth, int screenHeight, bool windowManager, int monitors, int primary)
+{
+    const std::string screen = std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24";
+    display_ = startServer({"Xvfb", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"}, std::nullopt, pid_);
+    if (display_.empty()) {
+        throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
+    }
+    if (monitors > 1 || windowManager) {
+        try {
+            if (monitors > 1) {
+                splitIntoMonitors(monitors, screenWidth, screenHeight, primary);
+            }
+            if (windowManager) {
+                startWindowManager();
+            }
+        } catch (...) {
+            shutDown();
+            throw;
+        }
+    }
+}
+
+XvfbServer::XvfbServer(Nested kind) : outer_(std::make_unique<XvfbServer>(1600, 1200))
+{
+    try {
+        startNested(kind);
+        startWindowManager();
+    } catch (...) {
+        shutDown();
+        throw;
+    }
+}
+
+void XvfbServer::startNested(Nested kind)
+{
+    const std::string& outer = outer_->display();
+    if (kind == Nested::Xephyr) {
+        display_ = startServer({"Xephyr", "-screen", "1280x1024", "-nolisten", "tcp", "-noreset"}, outer, pid_);
+        if (display_.empty()) {
+            throw std::runtime_error("Xephyr did not start (is the xserver-xephyr package installed?)");
+        }
+        return;
+    }
+    // A Unix socket rather than a TCP port: nothing to choose, nothing shared.
+    directory_ = makeTempDirectory("marel-vnc-");
+    const std::string socket = directory_ + "/socket";
+    display_ = startServer({"Xvnc", "-geometry", "1280x1024", "-depth", "24", "-SecurityTypes", "None", "-rfbport",
+                            "-1", "-rfbunixpath", socket, "-nolisten", "tcp", "-noreset"},
+                           std::nullopt, pid_);
+    if (display_.empty()) {
+        throw std::runtime_error("Xvnc did not start (is the tigervnc-standalone-server package installed?)");
+    }
+    viewer_ = launch(Launch{.argv = {"xtigervncviewer", "-SecurityTypes", "None", socket}, .display = outer});
+    // The viewer is up once its window shows the remote desktop.
+    const bool shown = pollUntil(
+        [&] {
+            return runTool(Launch{.argv = {"xdotool", "search", "--onlyvisible", "--name", "TigerVNC"},
+                                  .display = outer}) == 0;
+        },
+        [this](bool up) { return up || waitForExit(viewer_, 0ms); }, 20s, 10ms).last;
+    if (!shown) {
+        throw std::runtime_error("xtigervncviewer did not show the desktop (is the tigervnc-viewer package installed?)");
+    }
+}
+
+void XvfbServer::splitIntoMonitors(int count, int screenWidth, int screenHeight, int primary)
+{
+    // The first takes Xvfb's one output, named "screen", and so replaces the
+    // monitor that spans the whole screen; the others have no output. About
+    // 96 dots per inch. The monitors last because the server never resets.
+    const int width = screenWidth / count;
+    for (int i = 0; i < count; ++i) {
+        const std::string geometry = std::to_string(width) + "/" + std::to_string(width * 254 / 960) + "x" +
+                                     std::to_string(screenHeight) + "/" + std::to_string(screenHeight * 254 / 960) +
+                                     "+" + std::to_string(i * width) + "+0";
+        // A leading '*' marks the primary monitor.
+        std::string name = i == primary ? "*" : "";
+        name += "monitor-";
+        name += std::to_string(i + 1);
+        const int status = runTool(Launch{.argv = {"xrandr", "--setmonitor", name,
+                                                   geometry, i == 0 ? "screen" : "none"},
+                                          .display = display_});
+        if (status != 0) {
+            throw std::runtime_error("xrandr --setmonitor failed (is the x11-xserver-utils package installed?)");
+        }
+    }
+}
+
+void XvfbServer::startWindowManager()
+{
+    // openbox runs its start-up command once it manages the screen; the
+    // command leaves a file behind to say so.
+    const std::string directory = makeTempDirectory("marel-wm-");
+    const std::string ready = directory + "/ready";
+    windowManager_ = launch(Launch{.argv = {"openbox", "--startup", "touch " + ready}, .display = display_});
+    struct stat info {};
+    std::optional<int> ended;
+    const bool started = pollUntil(
+        [&] {
+            ended = waitForExit(windowManager_, 0ms);
+            return stat(ready.c_str(), &info) == 0;
+        },
+        [&](bool up) { return up || ended; }, 20s, 10ms).last;
+    std::filesystem::remove_all(directory);
+    if (!started || ended) {
+        if (!ended) {
+            stop(windowManager_, SIGTERM);
+        }
+        windowManager_ = -1;  // reaped
+        throw std::runtime_error("openbox did not start (is the openbox package installed?)");
+    }
+}
+
+XvfbServer::~XvfbServer()
+{
+    shutDown();
+}
+
+void XvfbServer::shutDown()
+{
+    if (viewer_ > 0) {
+        stop(viewer_, SIGTERM);
+    }
+    if (windowManager_ > 0) {
+        stop(windowManager_, SIGTERM);
+    }
+    if (pid_ > 0) {
+        stop(pid_, SIGTERM);
+    }
+    if (!directory_.empty()) {
+        std::filesystem::remove_all(directory_);
+    }
 }

@@ -1,8 +1,12 @@
 // Starting helper processes (X servers, the window manager, the program,
-// xdotool) for tests and benchmarks, and waiting for them.
+// xdotool) for tests and benchmarks, and waiting for them; a private Xvfb
+// server for one test process, so tests never touch the developer's display
+// and never collide with each other, optionally with a window manager on it,
+// as on a desktop.
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,3 +41,52 @@ int runTool(const Launch& what);
 // A new empty folder under $TMPDIR (or /tmp) named `prefix` and six random
 // characters. Throws std::runtime_error when it cannot be made.
 std::string makeTempDirectory(const std::string& prefix);
+
+// A desktop seen through another: the program runs on an inner server that
+// carries out warps on its own pointer, while the user's pointer lives on the
+// outer Xvfb (a VNC viewer's window, or the nested server's own window).
+enum class Nested {
+    None,
+    Vnc,     // TigerVNC's Xvnc, seen through xtigervncviewer over a Unix socket
+    Xephyr,  // Xephyr, a window of the outer server
+};
+
+class XvfbServer {
+public:
+    // Starts `Xvfb -displayfd` with one screen of the given size and depth 24
+    // and waits until it accepts connections; with `monitors` above 1, splits
+    // the screen into that many RandR monitors side by side, as a desktop
+    // extended onto a projector is; with `windowManager`, then starts openbox
+    // on it and waits until it manages the screen. Throws std::runtime_error
+    // on failure.
+    // `primary` is the index of the monitor marked primary, counted from the
+    // left; RandR then lists it first.
+    explicit XvfbServer(int screenWidth = 1280, int screenHeight = 1024, bool windowManager = false,
+                        int monitors = 1, int primary = -1);
+    ~XvfbServer();
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
+    // An outer 1600 x 1200 Xvfb with the inner 1280 x 1024 server of `kind`
+    // shown on it, and openbox on the inner one. Throws std::runtime_error on
+    // failure.
+    explicit XvfbServer(Nested kind);
+
+    // ":N", suitable for DISPLAY: where the program runs.
+    const std::string& display() const { return display_; }
+    // Where the user's mouse is: the outer server when nested, else display().
+    const std::string& userDisplay() const { return outer_ ? outer_->display() : display_; }
+
+private:
+    void startNested(Nested kind);
+    void startWindowManager();
+    void splitIntoMonitors(int count, int screenWidth, int screenHeight, int primary);
+    void shutDown();  // what has been started, last first
+
+    pid_t pid_ = -1;
+    pid_t windowManager_ = -1;
+    pid_t viewer_ = -1;
+    std::string display_;
+    std::string directory_;                // the VNC socket's folder
+    std::unique_ptr<XvfbServer> outer_;
+};

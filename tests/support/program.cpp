@@ -2,15 +2,12 @@
 // and reading its window back through Xlib.
 #include "tests/support/program.h"
 
-#include <gtest/gtest.h>
-
-#include "tests/support/process.h"
-
 #include <cmath>
 #include <csignal>
 #include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -108,20 +105,14 @@ MarelProgram::~MarelProgram()
     if (display_ != nullptr) {
         XCloseDisplay(asDisplay(display_));
     }
-    std::remove((directory_ + "/stdout").c_str());
-    std::remove((directory_ + "/stderr").c_str());
-    std::remove((directory_ + "/eye").c_str());
-    rmdir(directory_.c_str());
+    std::filesystem::remove_all(directory_);
     // server_ goes last, after the program and the connection to it.
 }
 
 int MarelProgram::waitForWindow(std::chrono::milliseconds timeout)
 {
     XSetErrorHandler(noteXError);
-    display_ = XOpenDisplay(server_->display().c_str());
-    if (display_ == nullptr) {
-        throw std::runtime_error("cannot connect to " + server_->display());
-    }
+    display_ = openDisplay(server_->display());
     std::vector<unsigned long> found;
     const bool shown = waitFor(
         "a window titled Marel", [this] { return windowsTitled(asDisplay(display_), "Marel"); },
@@ -218,12 +209,8 @@ void MarelProgram::parkPointer()
     // Xvfb starts its pointer at the screen's centre, which is also the
     // centred window's: from there a check that the program puts it there
     // could not fail.
-    Display* d = XOpenDisplay(server_->display().c_str());
-    if (d == nullptr) {
-        throw std::runtime_error("cannot connect to " + server_->display());
-    }
-    XWarpPointer(d, None, DefaultRootWindow(d), 0, 0, 0, 0, PARKED.x, PARKED.y);
-    XSync(d, False);
+    Display* d = asDisplay(openDisplay(server_->display()));
+    warpPointer(d, DefaultRootWindow(d), PARKED);
     XCloseDisplay(d);
 }
 
@@ -248,14 +235,7 @@ std::string MarelProgram::geometry()
 
 Point MarelProgram::pointer()
 {
-    Display* d = asDisplay(display_);
-    Window root = 0;
-    Window child = 0;
-    Point screen{-1, -1};
-    Point inWindow{0, 0};
-    unsigned int buttons = 0;
-    XQueryPointer(d, DefaultRootWindow(d), &root, &child, &screen.x, &screen.y, &inWindow.x, &inWindow.y, &buttons);
-    return screen;
+    return pointerIn(display_, DefaultRootWindow(asDisplay(display_)));
 }
 
 bool MarelProgram::cursorInvisible()

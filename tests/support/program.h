@@ -4,8 +4,8 @@
 
 #include "tests/support/eye_record.h"
 #include "tests/support/picture.h"
+#include "tests/support/process.h"
 #include "tests/support/wait.h"
-#include "tests/support/xvfb.h"
 
 #include <gtest/gtest.h>
 

@@ -17,54 +17,9 @@
 
 #include <gtest/gtest.h>
 
-#include <concepts>
-#include <optional>
-#include <ranges>
-#include <sstream>
-#include <ostream>
 #include <string>
 #include <type_traits>
 #include <utility>
-
-namespace wait_detail {
-
-template <typename T>
-concept Printable = requires(std::ostream& out, const T& value) { out << value; };
-
-template <typename T>
-void describe(std::ostream& out, const T& value)
-{
-    if constexpr (Printable<T>) {
-        out << std::boolalpha << value;
-    } else if constexpr (std::ranges::range<T>) {
-        out << '{';
-        const char* separator = "";
-        for (const auto& element : value) {
-            out << separator;
-            describe(out, element);
-            separator = ", ";
-        }
-        out << '}';
-    } else if constexpr (requires { value.has_value(); *value; }) {
-        if (value.has_value()) {
-            describe(out, *value);
-        } else {
-            out << "nothing";
-        }
-    } else {
-        out << "(a value of a type that does not print)";
-    }
-}
-
-template <typename T>
-std::string described(const T& value)
-{
-    std::ostringstream out;
-    describe(out, value);
-    return out.str();
-}
-
-}  // namespace wait_detail
 
 // Polls `poll()` until `accept(value)` holds or `deadline` passes; the
 // accepted value (or the last one seen) goes to `seen` when given.
@@ -77,7 +32,7 @@ testing::AssertionResult waitFor(const std::string& what, Poll&& poll, Accept&& 
     testing::AssertionResult result = polled.held ? testing::AssertionSuccess() : testing::AssertionFailure();
     if (!polled.held) {
         result << "waited " << polled.millis << " ms for " << what << "; last seen: "
-               << wait_detail::described(polled.last) << " after " << polled.polls << " polls";
+               << described(polled.last) << " after " << polled.polls << " polls";
     }
     if (seen != nullptr) {
         *seen = std::move(polled.last);
@@ -105,7 +60,7 @@ testing::AssertionResult holdsThroughout(const std::string& what, Poll&& poll, A
         return testing::AssertionSuccess();
     }
     return testing::AssertionFailure() << what << " stopped holding after " << polled.millis << " ms (poll "
-                                       << polled.polls << "); seen: " << wait_detail::described(polled.last);
+                                       << polled.polls << "); seen: " << described(polled.last);
 }
 
 template <typename Condition>
