@@ -46,7 +46,6 @@ std::string makeTempDirectory(const std::string& prefix);
 // carries out warps on its own pointer, while the user's pointer lives on the
 // outer Xvfb (a VNC viewer's window, or the nested server's own window).
 enum class Nested {
-    None,
     Vnc,     // TigerVNC's Xvnc, seen through xtigervncviewer over a Unix socket
     Xephyr,  // Xephyr, a window of the outer server
 };

@@ -143,7 +143,7 @@ testing::AssertionResult MarelProgram::waitForFrames(int frames, std::chrono::mi
         [&] {
             Picture now = screenshot();
             if (now.width > 0 && (now.width != last.width || now.height != last.height ||
-                                  now.differences(last, Box{0, 0, now.width, now.height}) > 0)) {
+                                  now.differences(last, now.whole()) > 0)) {
                 ++changes;
                 last = std::move(now);
             }
