@@ -4,7 +4,6 @@
 #include "tests/support/polling.h"
 
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>

@@ -2,16 +2,12 @@
 // and reading its window back through Xlib.
 #include "tests/support/program.h"
 
-#include <cmath>
 #include <csignal>
 #include <cstring>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
-#include <unistd.h>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
