@@ -40,20 +40,6 @@ private:
 
 }  // namespace
 
-Matrix matrix(GLenum name)
-{
-    Matrix m;
-    glGetDoublev(name, m.data());
-    return m;
-}
-
-int integerState(GLenum name)
-{
-    GLint value = 0;
-    glGetIntegerv(name, &value);
-    return value;
-}
-
 Point pointerInWindow()
 {
     return pointerIn(glXGetCurrentDisplay(), glXGetCurrentDrawable());

@@ -13,8 +13,18 @@
 #include <array>
 
 using Matrix = std::array<GLdouble, 16>;  // column-major
-Matrix matrix(GLenum name);
-int integerState(GLenum name);
+inline Matrix matrix(GLenum name)
+{
+    Matrix m;
+    glGetDoublev(name, m.data());
+    return m;
+}
+inline int integerState(GLenum name)
+{
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
 
 // The real pointer in window pixels, origin top left, as freeglut reports it.
 Point pointerInWindow();

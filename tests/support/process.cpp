@@ -93,9 +93,10 @@ std::string makeTempDirectory(const std::string& prefix)
 namespace {
 
 // Starts an X server that writes its display number to the descriptor named
-// after -displayfd once it accepts connections; returns ":N", or "" when it
-// did not start in time.
-std::string startServer(std::vector<std::string> argv, std::optional<std::string> display, pid_t& pid)
+// after -displayfd once it accepts connections; returns ":N". Throws
+// std::runtime_error, naming the Debian `package`, when it did not start in time.
+std::string startServer(std::vector<std::string> argv, std::optional<std::string> display, pid_t& pid,
+                        const std::string& package)
 {
     int fds[2];
     if (pipe(fds) != 0) {
@@ -120,7 +121,7 @@ std::string startServer(std::vector<std::string> argv, std::optional<std::string
     if (number.empty()) {
         stop(pid, SIGTERM);
         pid = -1;
-        return "";
+        throw std::runtime_error(argv[0] + " did not start (is the " + package + " package installed?)");
     }
     return ":" + number;
 }
@@ -130,22 +131,18 @@ std::string startServer(std::vector<std::string> argv, std::optional<std::string
 XvfbServer::XvfbServer(int screenWidth, int screenHeight, bool windowManager, int monitors, int primary)
 {
     const std::string screen = std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24";
-    display_ = startServer({"Xvfb", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"}, std::nullopt, pid_);
-    if (display_.empty()) {
-        throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
-    }
-    if (monitors > 1 || windowManager) {
-        try {
-            if (monitors > 1) {
-                splitIntoMonitors(monitors, screenWidth, screenHeight, primary);
-            }
-            if (windowManager) {
-                startWindowManager();
-            }
-        } catch (...) {
-            shutDown();
-            throw;
+    display_ = startServer({"Xvfb", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"}, std::nullopt, pid_,
+                           "xvfb");
+    try {
+        if (monitors > 1) {
+            splitIntoMonitors(monitors, screenWidth, screenHeight, primary);
         }
+        if (windowManager) {
+            startWindowManager();
+        }
+    } catch (...) {
+        shutDown();
+        throw;
     }
 }
 
@@ -164,10 +161,8 @@ void XvfbServer::startNested(Nested kind)
 {
     const std::string& outer = outer_->display();
     if (kind == Nested::Xephyr) {
-        display_ = startServer({"Xephyr", "-screen", "1280x1024", "-nolisten", "tcp", "-noreset"}, outer, pid_);
-        if (display_.empty()) {
-            throw std::runtime_error("Xephyr did not start (is the xserver-xephyr package installed?)");
-        }
+        display_ = startServer({"Xephyr", "-screen", "1280x1024", "-nolisten", "tcp", "-noreset"}, outer, pid_,
+                               "xserver-xephyr");
         return;
     }
     // A Unix socket rather than a TCP port: nothing to choose, nothing shared.
@@ -175,10 +170,7 @@ void XvfbServer::startNested(Nested kind)
     const std::string socket = directory_ + "/socket";
     display_ = startServer({"Xvnc", "-geometry", "1280x1024", "-depth", "24", "-SecurityTypes", "None", "-rfbport",
                             "-1", "-rfbunixpath", socket, "-nolisten", "tcp", "-noreset"},
-                           std::nullopt, pid_);
-    if (display_.empty()) {
-        throw std::runtime_error("Xvnc did not start (is the tigervnc-standalone-server package installed?)");
-    }
+                           std::nullopt, pid_, "tigervnc-standalone-server");
     viewer_ = launch(Launch{.argv = {"xtigervncviewer", "-SecurityTypes", "None", socket}, .display = outer});
     // The viewer is up once its window shows the remote desktop.
     const bool shown = pollUntil(

@@ -248,11 +248,6 @@ bool MarelProgram::cursorInvisible()
     return invisible;
 }
 
-Picture MarelProgram::screenshot()
-{
-    return readPicture(display_, window_);
-}
-
 int MarelProgram::xdotool(const std::vector<std::string>& arguments)
 {
     std::vector<std::string> argv{"xdotool"};
@@ -278,22 +273,4 @@ int MarelProgram::resize(int width, int height)
     XResizeWindow(d, window_, static_cast<unsigned int>(width), static_cast<unsigned int>(height));
     XSync(d, False);
     return lastXError;
-}
-
-void MarelProgram::watchMotion()
-{
-    motion_ = std::make_unique<MotionWatcher>(server_->display(), window_);
-}
-
-std::vector<Point> MarelProgram::takeMotion()
-{
-    return motion_->take();
-}
-
-std::optional<int> MarelProgram::waitForExit(std::chrono::milliseconds timeout)
-{
-    if (!status_) {
-        status_ = ::waitForExit(pid_, timeout);
-    }
-    return status_;
 }

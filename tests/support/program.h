@@ -79,7 +79,7 @@ public:
     std::string geometry();  // "WxH+X+Y", position on the screen
     Point pointer();         // screen pixels
     bool cursorInvisible();
-    Picture screenshot();
+    Picture screenshot() { return readPicture(display_, window_); }
 
     // Runs xdotool against the private server; returns its exit status.
     int xdotool(const std::vector<std::string>& arguments);
@@ -90,9 +90,9 @@ public:
     int resize(int width, int height);
 
     // Records the pointer motion that the server reports on the window from now on.
-    void watchMotion();
+    void watchMotion() { motion_ = std::make_unique<MotionWatcher>(server_->display(), window_); }
     // The motion recorded since the last call, in window pixels, as far as the server has delivered it.
-    std::vector<Point> takeMotion();
+    std::vector<Point> takeMotion() { return motion_->take(); }
     // Collects the motion reported from now on until `accept` holds for all
     // of it (which then goes to `motion`).
     template <typename Accept>
@@ -112,7 +112,11 @@ public:
 
     // The exit status once the program has ended (128 + the signal when
     // killed); empty while it still runs after `timeout`.
-    std::optional<int> waitForExit(std::chrono::milliseconds timeout);
+    std::optional<int> waitForExit(std::chrono::milliseconds timeout)
+    {
+        status_ = status_ ? status_ : ::waitForExit(pid_, timeout);
+        return status_;
+    }
     bool running() { return !waitForExit(std::chrono::milliseconds(0)); }
     std::string standardOutput() const { return readFile(directory_ + "/stdout"); }
     std::string standardError() const { return readFile(directory_ + "/stderr"); }
