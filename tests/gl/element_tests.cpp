@@ -181,7 +181,8 @@ TEST_F(ElementTest, TheRaisedSurfaceHidesTheAxisBelowItAndShowsTheBarrierAndItsS
     // the z axis shows blue above the surface.
     for (const double x : {1.0, 2.0, 3.0}) {
         const Point p = projectFromStart(x, 0.0, 0.0);
-        EXPECT_EQ(picture.count(fromGl(p.x - 4, p.y - 4, p.x + 5, p.y + 5), isRed), 0) << "the x axis shows at x = " << x;
+        EXPECT_EQ(picture.count(fromGl(p.x - 4, p.y - 4, p.x + 5, p.y + 5), isRed), 0)
+            << "the x axis shows at x = " << x;
     }
     const Point top = projectFromStart(0.0, 0.0, 3.0);
     EXPECT_GE(picture.count(fromGl(top.x - 3, top.y - 3, top.x + 4, top.y + 4), isBlue), 4);
@@ -220,8 +221,10 @@ TEST_F(ElementTest, ARaisedCellAndTheSourceRowShowWhereTheProjectionPutsThemNotT
     drawFrames(1);
     const Picture pulse = readWindow();
     for (const double along : {-2.5, 0.0, 2.5}) {
-        EXPECT_GT(flat.differences(pulse, around(projectFromStart(-4.9, along, 0.5))), 10) << "no source at y = " << along;
-        EXPECT_EQ(flat.differences(pulse, around(projectFromStart(along, -4.9, 0.0))), 0) << "a source at x = " << along;
+        EXPECT_GT(flat.differences(pulse, around(projectFromStart(-4.9, along, 0.5))), 10)
+            << "no source at y = " << along;
+        EXPECT_EQ(flat.differences(pulse, around(projectFromStart(along, -4.9, 0.0))), 0)
+            << "a source at x = " << along;
     }
 }
 

@@ -12,6 +12,8 @@ struct Eye {
     double z = 0.0;
     int64_t check = 0;   // `frames` again, written last: a torn read shows two counts
 
-    double azimuth() const { return std::atan2(y, x); }                     // radians about +z, anticlockwise from +x
-    double elevation() const { return std::atan2(z, std::hypot(x, y)); }  // radians above the surface plane
+    // Radians about +z, anticlockwise from +x; radians above the surface
+    // plane, seen from the view point.
+    double azimuth() const { return std::atan2(y, x); }
+    double elevation() const { return std::atan2(z, std::hypot(x, y)); }
 };

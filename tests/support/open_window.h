@@ -26,4 +26,7 @@ Picture readWindow();
 // GL's window coordinates (origin at the lower left, y up) as a picture's
 // (origin at the upper left, y down): a pixel, and [x0, x1) x [y0, y1).
 constexpr Point fromGl(int x, int y) { return Point{x, TEST_WINDOW_SIZE - 1 - y}; }
-constexpr Box fromGl(int x0, int y0, int x1, int y1) { return Box{x0, TEST_WINDOW_SIZE - y1, x1, TEST_WINDOW_SIZE - y0}; }
+constexpr Box fromGl(int x0, int y0, int x1, int y1)
+{
+    return Box{x0, TEST_WINDOW_SIZE - y1, x1, TEST_WINDOW_SIZE - y0};
+}
