@@ -1,16 +1,9 @@
 // Test checks of the waits in polling.h: on failure they say what was awaited
-// and what was last seen.
+// and what was last seen, for example "waited 30000 ms for the pointer at the
+// window's centre; last seen: (3, 5) after 2914 polls".
 //
 //   EXPECT_TRUE(waitFor("the pointer at the window's centre", [&] { return program.pointer(); },
 //                       [](Point p) { return p == Point{640, 512}; }));
-//   ASSERT_TRUE(waitUntil("the program's end", [&] { return !program.running(); }));
-//   Picture shot;  // the value that satisfied the wait, for further checks
-//   ASSERT_TRUE(waitFor("a lit picture", [&] { return program.screenshot(); }, hasLitPixels, &shot));
-//   // The wait that is itself the check: the condition must hold at every poll for the whole time.
-//   EXPECT_TRUE(holdsThroughout("the view at rest", [&] { return camera.position; }, isStart, 1s));
-//
-// Failure reads, for example: "waited 30000 ms for the pointer at the
-// window's centre; last seen: (3, 5) after 2914 polls".
 #pragma once
 
 #include "tests/support/polling.h"
