@@ -167,6 +167,11 @@ grep -E '^[0-9]+: \[==========\] [0-9]+ tests? from|^[0-9]+: \[  PASSED  \]|impo
 # The end-to-end check on a desktop (openbox on a private Xvfb) of a Windows
 # program under Wine: desktop_run PROGRAM
 desktop_run() {
+    # Wine's processes from the runs without a display (wineboot, the unit
+    # tests) may still be up, and a program started while they are would get
+    # their display-less desktop, 1024 x 768, and centre itself on that:
+    # wait until they are gone.
+    "$WINESERVER" -w
     MAREL_CHECKED_RUN="$WINE64" MAREL_CHECKED_TEST='CheckedRunOnADesktop.*' \
         "$MAREL_ROOT/tests/checks/checked_run.sh" "$harness/tests/e2e_tests" MAREL_PROGRAM="$1"
 }
