@@ -23,11 +23,6 @@ WindowPlacement currentPlacement()
     return WindowPlacement{glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y), windowSize.width, windowSize.height};
 }
 
-WindowOrigin currentOrigin()
-{
-    return WindowOrigin{glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y)};
-}
-
 void turnCamera(float yaw, float pitch)
 {
     // The camera's right-hand direction, (view - position) x up, made unit.
@@ -87,7 +82,7 @@ void onMouse(int button, int state, int, int)
 void onMotion(int x, int y)
 {
     const PointerResponse response =
-        pointerCapture.report(x, y, pointerFacts(currentOrigin), desktopMonitors.layout, currentPlacement);
+        pointerCapture.report(x, y, pointerFacts(x, y), desktopMonitors.layout, currentPlacement);
     if (response.warp) {
         glutWarpPointer(response.warpTo.x, response.warpTo.y);
     }

@@ -77,65 +77,77 @@ PointerPoint pointerHome(const WindowPlacement& window, const MonitorLayout& mon
     return best;
 }
 
-bool PointerCapture::fromDevice(PointerPoint at, const PointerFacts& facts) const
-{
-    switch (facts.source) {
-    case PointerSource::Absolute:
-        return facts.deviceAtKnown && at == PointerPoint{facts.deviceAtX, facts.deviceAtY};
-    case PointerSource::Follows:
-        // The raw movement is used only to tell, never to measure: a report
-        // that lies exactly the device's own movement away from the last one
-        // was made by the device. Our warp's report comes with no movement.
-        return facts.moved && (facts.movedX != 0 || facts.movedY != 0) &&
-               static_cast<int64_t>(at.x) - last_.x == facts.movedX &&
-               static_cast<int64_t>(at.y) - last_.y == facts.movedY;
-    case PointerSource::Unknown:
-        break;
-    }
-    return false;
-}
-
 PointerCapture::Followed PointerCapture::follow(PointerPoint at, const PointerFacts& facts)
 {
     Followed followed;
-    const bool absolute = facts.source == PointerSource::Absolute;
+    const bool positions = facts.made == PointerMade::Positions;
     if (!known_) {
         // Where the pointer came in, or the first report ever: no movement
         // to measure yet.
         known_ = true;
         last_ = at;
         device_ = at;
-        warpArrived_ = false;
-        followed.goHome = !absolute || warpsHold_;
+        warpCarriedOut_ = false;
+        placedOnEntry_ = facts.made == PointerMade::Display && facts.timeKnown;
+        entryTime_ = facts.time;
+        followed.goHome = !positions || warpsHold_;
         return followed;
     }
-    if (warpPending_ && at == warpTarget_ && !fromDevice(at, facts)) {
+    const bool placedOnEntry = placedOnEntry_;
+    placedOnEntry_ = false;
+    // What made the report, where the display says; told nothing, a report
+    // at a pending warp's target is taken for the warp, as positions alone say.
+    const bool madeByDisplay = facts.made == PointerMade::Display || facts.made == PointerMade::Unknown;
+    if (warpsInFlight_ > 0 && at == warpTarget_ && madeByDisplay) {
         // Our own warp arriving.
-        warpPending_ = false;
-        warpArrived_ = true;
+        warpsInFlight_ = facts.made == PointerMade::Display ? warpsInFlight_ - 1 : 0;
+        warpCarriedOut_ = true;
         last_ = at;
         return followed;
     }
-    if (absolute && at == warpTarget_ && (warpPending_ || warpArrived_) && fromDevice(at, facts)) {
+    if (positions && warpsHold_ && at == warpTarget_ && (warpsInFlight_ > 0 || warpCarriedOut_)) {
         // The device itself puts the user's pointer where our warp sent the
         // display's: its far end (a viewer that follows the server's pointer)
-        // carried the warp out too, so warps hold here.
-        warpPending_ = false;
-        warpArrived_ = false;
+        // carried the warp out too, so warps hold here. Once they are known
+        // not to, a report there is the user's own move onto it.
+        warpCarriedOut_ = false;
         last_ = at;
         device_ = at;
         return followed;
     }
-    if (absolute && warpArrived_) {
+    if (positions && warpCarriedOut_) {
         // Our warp was carried out, yet the device still reports the user's
         // pointer, which the warp did not move: no warp can hold it here.
         warpsHold_ = false;
     }
-    warpArrived_ = false;
+    if (facts.made != PointerMade::Display) {
+        // A second report of a warp (one asked for again before the first
+        // arrived) keeps what the first said.
+        warpCarriedOut_ = false;
+    }
+    // The display's clock may tick between two reports of one input event.
+    constexpr uint32_t SAME_EVENT = 1;  // milliseconds
+    if (placedOnEntry && facts.made == PointerMade::Deltas && facts.timeKnown &&
+        facts.time - entryTime_ <= SAME_EVENT) {
+        // The display put the pointer where it came in, with no movement
+        // behind it, and now reports the same input event as a delta (XWayland
+        // does so when a warp of ours made before the pointer ever came in
+        // left its warp emulation waiting): the movement that brought the
+        // pointer in, which turns nothing.
+        last_ = at;
+        device_ = at;
+        followed.goHome = true;
+        return followed;
+    }
     // Where the device's pointer was: after a warp that moved only the
-    // display's pointer, that is where the device last put it.
-    const PointerPoint from = absolute ? device_ : last_;
-    device_ = at;
+    // display's pointer, where that device last put it.
+    PointerPoint from = last_;
+    if (positions) {
+        from = facts.deviceFromKnown ? PointerPoint{facts.deviceFromX, facts.deviceFromY} : device_;
+    }
+    if (facts.made != PointerMade::Display) {
+        device_ = at;
+    }
     if (at == from) {
         // Not a movement: the pointer reported again where it was, as a
         // display that cannot carry out a warp does after each one. Warping
@@ -147,7 +159,7 @@ PointerCapture::Followed PointerCapture::follow(PointerPoint at, const PointerFa
     followed.response.yaw = turnBetween(from.x, at.x);
     followed.response.pitch = turnBetween(from.y, at.y);
     last_ = at;
-    followed.goHome = !absolute || warpsHold_;
+    followed.goHome = !positions || warpsHold_;
     return followed;
 }
 
@@ -164,6 +176,9 @@ void PointerCapture::sendHome(PointerResponse& response, PointerPoint at, const 
     }
     response.warp = true;
     response.warpTo = home;
-    warpPending_ = true;
+    // A display carries out every warp, so one that drops them all would
+    // make the count grow for ever: beyond a few, the oldest no longer count.
+    constexpr int MOST_WARPS_AWAITED = 16;
+    warpsInFlight_ = warpsInFlight_ < MOST_WARPS_AWAITED ? warpsInFlight_ + 1 : MOST_WARPS_AWAITED;
     warpTarget_ = home;
 }

@@ -52,13 +52,15 @@ PointerPoint pointerHome(const WindowPlacement& window, const MonitorLayout& mon
 // its position. This holds whether the display carries warps out, drops them,
 // clamps them at a screen's edge or delivers them late.
 //
-// Where the display says the pointer is moved by a device that reports the
-// user's own pointer (a VNC viewer, a nested server's host, a tablet: the
-// PointerFacts' Absolute), a warp moves only the display's pointer and the
-// next report is where the user's pointer is: there a movement is measured
-// from where the device last put the pointer, and once a warp is seen not to
-// hold the user's pointer the rule stops warping. One warp is still tried, as
-// some displays (XWayland) carry it out by turning to relative motion.
+// Where the display says what made a report (the PointerFacts), a report that
+// no device movement made is a warp's, and a movement onto the warp's target
+// is still a movement. Where a device reports the user's own pointer (a VNC
+// viewer, a nested server's host, a tablet: Positions), a warp moves only the
+// display's pointer and the next report is where the user's pointer is: there
+// a movement is measured from where that device last put the pointer, and
+// once a warp is seen not to hold the user's pointer the rule stops warping.
+// One warp is still tried, as some displays (XWayland) carry it out by
+// turning to relative motion.
 class PointerCapture {
 public:
     // The pointer came into the window from outside: its next report is where
@@ -66,7 +68,7 @@ public:
     void enter()
     {
         known_ = false;
-        warpArrived_ = false;
+        warpCarriedOut_ = false;
         warpsHold_ = true;
     }
 
@@ -78,7 +80,7 @@ public:
                            Placement placement)
     {
         Followed followed = follow(PointerPoint{x, y}, facts);
-        if (followed.goHome) {
+        if (followed.goHome && !facts.warpsDropped) {
             sendHome(followed.response, PointerPoint{x, y}, placement(), monitors);
         }
         return followed.response;
@@ -103,15 +105,22 @@ private:
         bool goHome = false;  // the pointer is to be warped home, unless it is there
     };
     Followed follow(PointerPoint at, const PointerFacts& facts);
-    bool fromDevice(PointerPoint at, const PointerFacts& facts) const;
     void sendHome(PointerResponse& response, PointerPoint at, const WindowPlacement& window,
                   const MonitorLayout& monitors);
 
     bool known_ = false;        // false until the first report, and again after the pointer enters
     PointerPoint last_;         // the position last reported
-    PointerPoint device_;       // the position last reported that was no warp's
-    bool warpPending_ = false;  // a warp was sent and its report has not been seen
+    PointerPoint device_;       // the position last reported that a device made (or, told nothing, no warp's)
+    // Warps sent whose reports have not been seen. A display that says what
+    // made each report reports every warp carried out; told nothing, the
+    // first report at the target is taken for all of them.
+    int warpsInFlight_ = 0;
     PointerPoint warpTarget_;   // where the last warp sent the pointer
-    bool warpArrived_ = false;  // the last report was our warp's
-    bool warpsHold_ = true;     // false once an Absolute device reported on after our warp arrived
+    bool warpCarriedOut_ = false;  // our warp's report came, and no device has reported since
+    bool warpsHold_ = true;     // false once a Positions device reported on after our warp was carried out
+    // The first report after the pointer came in, where the display placed
+    // the pointer itself: the movement that brought it in may be reported
+    // again, as a delta at the same time.
+    bool placedOnEntry_ = false;
+    uint32_t entryTime_ = 0;
 };

@@ -5,7 +5,7 @@
 
 void watchPointer(const char*) {}
 
-PointerFacts pointerFacts(WindowOriginQuery)
+PointerFacts pointerFacts(int, int)
 {
     return PointerFacts{};
 }

@@ -1,13 +1,18 @@
-// The pointer's facts through XInput 2's raw motion, on a connection of our
-// own: the toolkit passes on no XInput 2 event. A raw event shows what a device
-// did before the server moved the pointer for it; a warp brings none. Relative
-// devices' raw values are deltas; a VNC server's or a nested server's pointer,
-// though it declares relative axes, carries the absolute position there, and a
-// tablet's axes are absolute.
+// The pointer's facts through XInput 2, on a connection of our own: the
+// toolkit passes on no XInput 2 event. Raw motion shows what a device did
+// before the server moved the pointer for it; each slave device's motion,
+// which reaches the root window whoever else selects the master's, shows
+// every movement the server made, warps included, in the server's order.
+// Relative devices' raw values are deltas; a VNC server's or a nested
+// server's pointer, though it declares relative axes, carries the absolute
+// position there, and a tablet's axes are absolute.
 #include "platform/pointer_facts.h"
+
+#include "platform/pointer_stream.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
+#include <GL/glx.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -21,27 +26,10 @@ struct Watch {
     int opcode = 0;
     int pointer = 0;  // the master pointer that moves for this client
 
-    // What the devices are, asked once per device and again when devices change.
-    static constexpr int MAX_DEVICES = 128;  // XInput 2 device ids are below 128 on every server seen
-    Axes axes[MAX_DEVICES] = {};
+    // What the devices' axes are, asked once per device and again when it changes.
+    Axes axes[PointerStream::MAX_DEVICES] = {};
 
-    // The latest raw movement with both axes, and whether a report has taken it yet.
-    bool latestKnown = false;
-    bool latestFresh = false;
-    int latestSource = 0;
-    double latestX = 0.0;
-    double latestY = 0.0;
-
-    // Movement of relative devices since the last report, as the server applied it.
-    bool moved = false;
-    double movedX = 0.0;
-    double movedY = 0.0;
-
-    // Of the device that moved the pointer last, judged at the last report
-    // that followed a raw movement, and whether its raw values were the
-    // pointer's position on the screen.
-    PointerSource source = PointerSource::Unknown;
-    bool rawIsPosition = false;
+    PointerStream stream;
 };
 Watch watch;
 
@@ -70,7 +58,7 @@ private:
 
 bool validDevice(int id)
 {
-    return id >= 0 && id < Watch::MAX_DEVICES;
+    return id >= 0 && id < PointerStream::MAX_DEVICES;
 }
 
 Axes axesOf(int device)
@@ -100,45 +88,60 @@ Axes axesOf(int device)
     return watch.axes[device];
 }
 
-// One raw motion: valuators 0 and 1 are x and y; the raw values come packed in
-// the order of the mask's set bits, the applied ones likewise.
-void takeRaw(const XIRawEvent& raw)
+// Valuators 0 and 1, x and y, of a valuator state; the values come packed in
+// the order of the mask's set bits.
+struct Axis {
+    bool has = false;
+    double value = 0.0;
+    double raw = 0.0;
+};
+void axesIn(const XIValuatorState& state, const double* raw, Axis& x, Axis& y)
 {
-    bool hasX = false;
-    bool hasY = false;
-    double rawX = 0.0;
-    double rawY = 0.0;
-    double appliedX = 0.0;
-    double appliedY = 0.0;
     int packed = 0;
-    for (int bit = 0; bit < raw.valuators.mask_len * 8 && bit < 2; ++bit) {
-        if (!XIMaskIsSet(raw.valuators.mask, bit)) {
+    for (int bit = 0; bit < state.mask_len * 8 && bit < 2; ++bit) {
+        if (!XIMaskIsSet(state.mask, bit)) {
             continue;
         }
-        if (bit == 0) {
-            hasX = true;
-            rawX = raw.raw_values[packed];
-            appliedX = raw.valuators.values[packed];
-        } else {
-            hasY = true;
-            rawY = raw.raw_values[packed];
-            appliedY = raw.valuators.values[packed];
-        }
+        Axis& axis = bit == 0 ? x : y;
+        axis.has = true;
+        axis.value = state.values[packed];
+        axis.raw = raw != nullptr ? raw[packed] : axis.value;
         ++packed;
     }
-    if (!hasX && !hasY) {
-        return;  // a wheel or another axis: the pointer did not move
+}
+
+void takeRaw(const XIRawEvent& event)
+{
+    Axis x;
+    Axis y;
+    axesIn(event.valuators, event.raw_values, x, y);
+    watch.stream.raw(RawMotion{event.sourceid, static_cast<uint32_t>(event.time), x.has, y.has, x.raw, y.raw,
+                               x.value, y.value});
+}
+
+void takeMove(const XIDeviceEvent& event)
+{
+    // The master's own motion reaches the root only where no window under
+    // the pointer takes it; the slave's always does, and is the one kept.
+    if (event.deviceid != event.sourceid) {
+        return;
     }
-    watch.moved = true;
-    watch.movedX += appliedX;
-    watch.movedY += appliedY;
-    if (hasX && hasY) {
-        watch.latestKnown = true;
-        watch.latestFresh = true;
-        watch.latestSource = raw.sourceid;
-        watch.latestX = rawX;
-        watch.latestY = rawY;
-    }
+    Axis x;
+    Axis y;
+    axesIn(event.valuators, nullptr, x, y);
+    // The event's root position is where the pointer was when the slave's
+    // motion was delivered, before the master moved; the valuators are where
+    // it went, in screen pixels for relative axes (an axis left out did not
+    // move), in the device's own units for absolute ones.
+    PointerMove move;
+    move.source = event.sourceid;
+    move.time = static_cast<uint32_t>(event.time);
+    move.fromX = event.root_x;
+    move.fromY = event.root_y;
+    move.toX = x.has ? x.value : event.root_x;
+    move.toY = y.has ? y.value : event.root_y;
+    move.toKnown = axesOf(event.sourceid) != Axes::Absolute;
+    watch.stream.move(move);
 }
 
 void takeEvents()
@@ -153,10 +156,20 @@ void takeEvents()
         }
         if (cookie.evtype == XI_RawMotion) {
             takeRaw(*static_cast<const XIRawEvent*>(cookie.data));
-        } else if (cookie.evtype == XI_HierarchyChanged || cookie.evtype == XI_DeviceChanged) {
-            // A device came, went or changed its axes; ids may be reused.
+        } else if (cookie.evtype == XI_Motion) {
+            takeMove(*static_cast<const XIDeviceEvent*>(cookie.data));
+        } else if (cookie.evtype == XI_HierarchyChanged) {
+            // Devices came or went; ids may be reused.
             for (Axes& axes : watch.axes) {
                 axes = Axes::NotAsked;
+            }
+            watch.stream.forgetDevices();
+        } else if (cookie.evtype == XI_DeviceChanged) {
+            // A device's axes changed. The master's change at every switch of
+            // the device that moves it (SlaveSwitch) changes nothing here.
+            const auto* changed = static_cast<const XIDeviceChangedEvent*>(cookie.data);
+            if (changed->reason == XIDeviceChange && validDevice(changed->sourceid)) {
+                watch.axes[changed->sourceid] = Axes::NotAsked;
             }
         }
         XFreeEventData(watch.display, &cookie);
@@ -181,15 +194,18 @@ void watchPointer(const char* displayName)
         return;
     }
     // Raw events come only to the root window; the master devices' carry the
-    // device that made them as their source. Changes of devices are selected
-    // for all devices, as the protocol requires.
+    // device that made them as their source. Every device's motion is asked
+    // for at the root: a slave's is delivered apart from its master's, which
+    // the toolkit takes at its window, and so reaches the root. Changes of
+    // devices are selected for all devices, as the protocol requires.
     unsigned char raw[XIMaskLen(XI_LASTEVENT)] = {};
     XISetMask(raw, XI_RawMotion);
-    unsigned char changes[XIMaskLen(XI_LASTEVENT)] = {};
-    XISetMask(changes, XI_HierarchyChanged);
-    XISetMask(changes, XI_DeviceChanged);
+    unsigned char all[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(all, XI_Motion);
+    XISetMask(all, XI_HierarchyChanged);
+    XISetMask(all, XI_DeviceChanged);
     XIEventMask selection[2] = {{XIAllMasterDevices, static_cast<int>(sizeof raw), raw},
-                                {XIAllDevices, static_cast<int>(sizeof changes), changes}};
+                                {XIAllDevices, static_cast<int>(sizeof all), all}};
     const ErrorsCounted errors;
     XISelectEvents(display, DefaultRootWindow(display), selection, 2);
     XSync(display, False);
@@ -213,15 +229,17 @@ void drainPointerEvents()
     }
 }
 
-PointerFacts pointerFacts(WindowOriginQuery origin)
+PointerFacts pointerFacts(int x, int y)
 {
-    PointerFacts facts;
-    if (watch.display == nullptr) {
-        return facts;
+    // The window the report is for: the toolkit's, whose GL context is current.
+    const GLXDrawable window = glXGetCurrentDrawable();
+    if (watch.display == nullptr || window == None) {
+        return PointerFacts{};
     }
     // The round trip: the reply comes after every event the server made
-    // before it, so the raw movement behind the report the toolkit holds has
-    // arrived by then, with perhaps some later ones.
+    // before it, so the movement behind the report the toolkit holds has
+    // arrived by then, with perhaps some later ones. Asked relative to the
+    // window, it also says where the window lies on the screen.
     const ErrorsCounted errors;
     Window root = 0;
     Window child = 0;
@@ -232,44 +250,17 @@ PointerFacts pointerFacts(WindowOriginQuery origin)
     XIButtonState buttons{};
     XIModifierState modifiers{};
     XIGroupState group{};
-    const bool queried = XIQueryPointer(watch.display, watch.pointer, DefaultRootWindow(watch.display), &root, &child,
-                                        &rootX, &rootY, &windowX, &windowY, &buttons, &modifiers, &group) != 0;
+    const bool queried = XIQueryPointer(watch.display, watch.pointer, window, &root, &child, &rootX, &rootY,
+                                        &windowX, &windowY, &buttons, &modifiers, &group) != 0;
     std::free(buttons.mask);
     takeEvents();
-    const bool answered = queried && !errors.any();
-    if (!answered) {
+    if (!queried || errors.any()) {
         // The master pointer may have gone (a hierarchy change): ask again next time.
         XIGetClientPointer(watch.display, None, &watch.pointer);
+        return PointerFacts{};
     }
-
-    // The device behind the latest raw movement. One whose raw values are
-    // where the pointer now is reports positions, not movements, whatever
-    // axes it declares (XTest's pointer does both). Raw deltas equal the
-    // position only at the screen's top-left corner, where no window's centre
-    // is. A warp carried out after the raw movement hides this until the next.
-    if (watch.latestFresh) {
-        watch.rawIsPosition = answered && watch.latestX == rootX && watch.latestY == rootY &&
-                              (rootX != 0.0 || rootY != 0.0);
-        const bool absolute = watch.rawIsPosition || axesOf(watch.latestSource) == Axes::Absolute;
-        watch.source = absolute ? PointerSource::Absolute : PointerSource::Follows;
-        watch.latestFresh = false;
-    }
-
-    facts.source = watch.source;
-    if (facts.source == PointerSource::Absolute) {
-        if (watch.latestKnown && watch.rawIsPosition) {
-            const WindowOrigin at = origin();
-            facts.deviceAtKnown = true;
-            facts.deviceAtX = static_cast<int>(std::floor(watch.latestX)) - at.x;
-            facts.deviceAtY = static_cast<int>(std::floor(watch.latestY)) - at.y;
-        }
-    } else if (facts.source == PointerSource::Follows && watch.moved) {
-        facts.moved = true;
-        facts.movedX = static_cast<int>(std::lround(watch.movedX));
-        facts.movedY = static_cast<int>(std::lround(watch.movedY));
-    }
-    watch.moved = false;
-    watch.movedX = 0.0;
-    watch.movedY = 0.0;
-    return facts;
+    // Both positions are the same pointer's, so their difference is the
+    // window's origin, in whole pixels.
+    return watch.stream.report(x, y, static_cast<int>(std::lround(rootX - windowX)),
+                              static_cast<int>(std::lround(rootY - windowY)));
 }

@@ -3,6 +3,7 @@
 // that drop, clamp or delay them; and where the pointer's home is on one
 // monitor or several.
 #include "camera/pointer_capture.h"
+#include "platform/pointer_stream.h"
 
 #include <gtest/gtest.h>
 
@@ -49,24 +50,39 @@ Event enter()
 {
     return Event{Event::ENTER};
 }
-// What the display tells of a report. A device that reports the user's own
-// pointer (a VNC viewer's, a nested server's host's), where it put the pointer;
-// a relative device's movement since the last report.
-Event byAbsolute(Event e, std::optional<PointerPoint> deviceAt = std::nullopt)
+// What the display tells of a report: made by a device that reports the
+// user's own pointer (a VNC viewer's, a nested server's host's), with where
+// that device had put it before; by a device moving by deltas; or by no
+// device (a warp, or the display placing the pointer).
+Event byDevice(Event e, std::optional<PointerPoint> from = std::nullopt)
 {
-    const PointerPoint at = deviceAt.value_or(e.at);
-    e.facts.source = PointerSource::Absolute;
-    e.facts.deviceAtKnown = true;
-    e.facts.deviceAtX = at.x;
-    e.facts.deviceAtY = at.y;
+    e.facts.made = PointerMade::Positions;
+    e.facts.deviceFromKnown = from.has_value();
+    e.facts.deviceFromX = from ? from->x : 0;
+    e.facts.deviceFromY = from ? from->y : 0;
     return e;
 }
-Event byRelative(Event e, std::optional<PointerPoint> moved = std::nullopt)
+Event byDeltas(Event e)
 {
-    e.facts.source = PointerSource::Follows;
-    e.facts.moved = moved.has_value();
-    e.facts.movedX = moved ? moved->x : 0;
-    e.facts.movedY = moved ? moved->y : 0;
+    e.facts.made = PointerMade::Deltas;
+    return e;
+}
+Event byDisplay(Event e)
+{
+    e.facts.made = PointerMade::Display;
+    return e;
+}
+// The display's time of the movement behind the report, in milliseconds.
+Event at(uint32_t time, Event e)
+{
+    e.facts.timeKnown = true;
+    e.facts.time = time;
+    return e;
+}
+// A display that will carry out no warp now (a browser page before capture).
+Event dropping(Event e)
+{
+    e.facts.warpsDropped = true;
     return e;
 }
 Event placedThen(WindowPlacement placement, Event e)
@@ -175,41 +191,209 @@ TEST(PointerCapture, WhereTheDisplayTellsWhatMovedThePointerTheTurnIsTheUsersMov
     const Scenario scenarios[] = {
         {"VNC viewer or nested server: one warp is tried and seen not to hold; every turn is the movement",
          ONE, CENTRED,
-         {byAbsolute(report(155, 250, 0, 0, HOME)), byAbsolute(report(250, 250), {{155, 250}}),
-          byAbsolute(report(160, 250, -5, 0)), byAbsolute(report(165, 250, -5, 0)),
-          byAbsolute(report(165, 350, 0, -100)), byAbsolute(report(250, 250, -85, 100)),
-          byAbsolute(report(250, 250)), enter(), byAbsolute(report(0, 300, 0, 0, HOME)),
-          byAbsolute(report(250, 250), {{0, 300}}), byAbsolute(report(40, 300, -40, 0))}},
+         {byDevice(report(155, 250, 0, 0, HOME)), byDisplay(report(250, 250)),
+          byDevice(report(160, 250, -5, 0), {{155, 250}}), byDevice(report(165, 250, -5, 0), {{160, 250}}),
+          byDevice(report(165, 350, 0, -100), {{165, 250}}), byDevice(report(250, 250, -85, 100), {{165, 350}}),
+          byDevice(report(250, 250), {{250, 250}}), enter(), byDevice(report(0, 300, 0, 0, HOME), {{250, 250}}),
+          byDisplay(report(250, 250)), byDevice(report(40, 300, -40, 0), {{0, 300}})}},
         {"a viewer that moves the user's pointer to the warp's target too: warps hold, turns count from home",
          ONE, CENTRED,
-         {byAbsolute(report(155, 250, 0, 0, HOME)), byAbsolute(report(250, 250), {{155, 250}}),
-          byAbsolute(report(250, 250)), byAbsolute(report(260, 250, -10, 0, HOME)),
-          byAbsolute(report(250, 250)), byAbsolute(report(250, 240, 0, 10, HOME))}},
+         {byDevice(report(155, 250, 0, 0, HOME)), byDisplay(report(250, 250)),
+          byDevice(report(250, 250), {{155, 250}}), byDevice(report(260, 250, -10, 0, HOME), {{250, 250}}),
+          byDisplay(report(250, 250)), byDevice(report(250, 250), {{260, 250}}),
+          byDevice(report(250, 240, 0, 10, HOME), {{250, 250}})}},
         {"reports queued before that warp count from where the device put the pointer",
          ONE, CENTRED,
-         {byAbsolute(report(100, 250, 0, 0, HOME)), byAbsolute(report(110, 250, -10, 0, HOME)),
-          byAbsolute(report(250, 250), {{110, 250}}), byAbsolute(report(120, 250, -10, 0)),
-          byAbsolute(report(120, 250))}},
+         {byDevice(report(100, 250, 0, 0, HOME)), byDevice(report(110, 250, -10, 0, HOME), {{100, 250}}),
+          byDisplay(report(250, 250)), byDevice(report(120, 250, -10, 0), {{110, 250}}),
+          byDevice(report(120, 250), {{120, 250}})}},
+        {"a fast absolute device: the next move may come before our warp, and each counts from the last",
+         ONE, CENTRED,
+         {byDevice(report(250, 250)), byDevice(report(255, 250, -5, 0, HOME), {{250, 250}}),
+          byDevice(report(260, 250, -5, 0, HOME), {{255, 250}}), byDevice(report(265, 250, -5, 0, HOME), {{260, 250}}),
+          byDisplay(report(250, 250)), byDevice(report(270, 250, -5, 0), {{265, 250}}),
+          byDisplay(report(250, 250)), byDisplay(report(250, 250)), byDevice(report(250, 250, 20, 0), {{270, 250}})}},
+        {"told nothing of where a device had put the pointer (a tablet): counted from its last report",
+         ONE, CENTRED,
+         {byDevice(report(100, 250, 0, 0, HOME)), byDisplay(report(250, 250)), byDevice(report(110, 250, -10, 0)),
+          byDisplay(report(300, 300, -190, -50, HOME)), byDevice(report(120, 250, -10, 0))}},
         {"a warp carried out by turning to relative motion (XWayland): held at the centre as on a local display",
          ONE, CENTRED,
-         {byAbsolute(report(0, 250, 0, 0, HOME)), byAbsolute(report(250, 250), {{0, 250}}),
-          byRelative(report(290, 250, -40, 0, HOME), {{40, 0}}), byRelative(report(250, 250)),
-          byRelative(report(250, 210, 0, 40, HOME), {{0, -40}}), byRelative(report(250, 250))}},
+         {byDisplay(report(0, 250, 0, 0, HOME)), byDisplay(report(250, 250)),
+          byDeltas(report(290, 250, -40, 0, HOME)), byDisplay(report(250, 250)),
+          byDeltas(report(250, 210, 0, 40, HOME)), byDisplay(report(250, 250))}},
+        {"XWayland's first entry: the delta of the event that brought the pointer in, at its time, turns nothing",
+         ONE, CENTRED,
+         {at(1000, byDisplay(report(20, 250, 0, 0, HOME))), at(1000, byDeltas(report(60, 250, 0, 0, HOME))),
+          at(1010, byDisplay(report(250, 250))), at(1050, byDeltas(report(290, 250, -40, 0, HOME))),
+          at(1052, byDisplay(report(250, 250))), enter(), at(2000, byDisplay(report(20, 250, 0, 0, HOME))),
+          at(2001, byDeltas(report(60, 250, 0, 0, HOME))), at(2030, byDeltas(report(100, 250, -40, 0, HOME)))}},
+        {"another program's warp brings the pointer in, and the user moves later: a movement like any other",
+         ONE, CENTRED,
+         {at(1000, byDisplay(report(20, 250, 0, 0, HOME))), at(1002, byDeltas(report(60, 250, -40, 0, HOME))),
+          enter(), at(2000, byDisplay(report(20, 250, 0, 0, HOME))), at(2000, byDisplay(report(20, 250))),
+          at(2000, byDeltas(report(60, 250, -40, 0, HOME)))}},
+        {"a device's own entry, then a delta at the same time: a movement like any other",
+         ONE, CENTRED,
+         {at(1000, byDeltas(report(20, 250, 0, 0, HOME))), at(1000, byDeltas(report(60, 250, -40, 0, HOME)))}},
         {"warps dropped, a relative device: a move that ends on the home pixel turns by its length",
          ONE, CENTRED,
-         {byRelative(report(300, 250, 0, 0, HOME), {{50, 0}}), byRelative(report(340, 250, -40, 0, HOME), {{40, 0}}),
-          byRelative(report(250, 250, 90, 0), {{-90, 0}}), byRelative(report(260, 250, -10, 0, HOME), {{10, 0}})}},
+         {byDeltas(report(300, 250, 0, 0, HOME)), byDeltas(report(340, 250, -40, 0, HOME)),
+          byDeltas(report(250, 250, 90, 0)), byDeltas(report(260, 250, -10, 0, HOME))}},
         {"the same where the display tells nothing: the home pixel is taken for the warp, as positions alone say",
          ONE, CENTRED,
          {report(300, 250, 0, 0, HOME), report(340, 250, -40, 0, HOME), report(250, 250),
           report(260, 250, -10, 0, HOME)}},
+        {"a display that will carry out no warp: none is asked for, and a step onto the home pixel turns",
+         ONE, CENTRED,
+         {dropping(report(200, 250)), dropping(report(245, 250, -45, 0)), dropping(report(250, 250, -5, 0)),
+          dropping(byDeltas(report(250, 251, 0, -1))), dropping(byDeltas(report(250, 250, 0, 1)))}},
         {"a local display: the warp's report is known even when a later movement has already arrived",
          ONE, CENTRED,
-         {byRelative(report(250, 250)), byRelative(report(260, 250, -10, 0, HOME), {{10, 0}}),
-          byRelative(report(250, 250), {{3, 0}}), byRelative(report(253, 250, -3, 0, HOME)),
-          byRelative(report(250, 250))}},
+         {byDeltas(report(250, 250)), byDeltas(report(260, 250, -10, 0, HOME)), byDisplay(report(250, 250)),
+          byDeltas(report(253, 250, -3, 0, HOME)), byDisplay(report(250, 250))}},
+        {"two devices under one pointer, a viewer's and a mouse: each turns by its own movement",
+         ONE, CENTRED,
+         {byDevice(report(155, 250, 0, 0, HOME)), byDisplay(report(250, 250)),
+          byDevice(report(160, 250, -5, 0), {{155, 250}}), byDeltas(report(170, 250, -10, 0, HOME)),
+          byDisplay(report(250, 250)), byDeltas(report(245, 250, 5, 0, HOME)), byDisplay(report(250, 250)),
+          byDevice(report(165, 250, -5, 0), {{160, 250}}), byDeltas(report(175, 250, -10, 0, HOME))}},
     };
     play(std::begin(scenarios), std::end(scenarios));
+}
+
+// The display's events as the X layer feeds them: a device's raw motion, and
+// each movement the server made, in screen pixels, for a window at (391, 282).
+constexpr int ORIGIN_X = 391;
+constexpr int ORIGIN_Y = 282;
+constexpr int XTEST = 4;  // the XTest pointer: deltas from a local tool, positions from a screen-sharing server
+constexpr int VIEWER = 6; // a VNC server's pointer: where the viewer's pointer is
+
+RawMotion rawDelta(int source, double dx, double dy, uint32_t time = 0)
+{
+    return RawMotion{source, time, true, true, dx, dy, dx, dy};
+}
+RawMotion rawAt(int source, double x, double y, uint32_t time = 0)
+{
+    return RawMotion{source, time, true, true, x, y, x, y};
+}
+PointerMove moved(int source, uint32_t time, double fromX, double toX, double y = 532.0)
+{
+    return PointerMove{source, time, fromX, y, toX, y, true};
+}
+
+struct Told {
+    PointerMade made;
+    std::optional<int> deviceFromX = std::nullopt;  // window pixels
+    std::optional<uint32_t> time = std::nullopt;
+};
+
+void expectTold(PointerStream& stream, int x, const Told& told, int y = 250)
+{
+    SCOPED_TRACE(testing::Message() << "the report at (" << x << ", " << y << ")");
+    const PointerFacts facts = stream.report(x, y, ORIGIN_X, ORIGIN_Y);
+    EXPECT_EQ(facts.made, told.made);
+    EXPECT_EQ(facts.deviceFromKnown, told.deviceFromX.has_value());
+    if (facts.deviceFromKnown && told.deviceFromX) {
+        EXPECT_EQ(facts.deviceFromX, *told.deviceFromX);
+        EXPECT_EQ(facts.deviceFromY, 250);
+    }
+    if (told.time) {
+        EXPECT_TRUE(facts.timeKnown);
+        EXPECT_EQ(facts.time, *told.time);
+    }
+}
+
+TEST(PointerStream, EachReportIsJudgedByTheMovementThatMadeItWhateverArrivesAroundIt)
+{
+    {
+        SCOPED_TRACE("absolute XTest motion faster than the reports: the next move has already arrived");
+        PointerStream stream;
+        stream.raw(rawAt(XTEST, 641, 532));
+        stream.move(moved(XTEST, 10, 3, 641));
+        stream.raw(rawAt(XTEST, 646, 532));
+        stream.move(moved(XTEST, 11, 641, 646));
+        stream.raw(rawAt(XTEST, 651, 532, 12));
+        stream.move(moved(XTEST, 12, 646, 651));
+        stream.move(moved(XTEST, 13, 651, 641));  // our warp: no raw motion behind it
+        expectTold(stream, 250, {PointerMade::Positions});
+        expectTold(stream, 255, {PointerMade::Positions, 250});
+        expectTold(stream, 260, {PointerMade::Positions, 255, 12});
+        expectTold(stream, 250, {PointerMade::Display, std::nullopt, 13});
+        expectTold(stream, 250, {PointerMade::Unknown});  // nothing more has come
+    }
+    {
+        SCOPED_TRACE("relative XTest motion, warps between, and a move onto the warp's target");
+        PointerStream stream;
+        stream.raw(rawDelta(XTEST, 5, 0));
+        stream.move(moved(XTEST, 1, 641, 646));
+        stream.move(moved(XTEST, 2, 646, 641));
+        stream.raw(rawDelta(XTEST, 5, 0));
+        stream.move(moved(XTEST, 3, 641, 646));
+        stream.raw(rawDelta(XTEST, -5, 0));
+        stream.move(moved(XTEST, 4, 646, 641));
+        stream.move(moved(XTEST, 5, 641, 641));
+        expectTold(stream, 255, {PointerMade::Deltas});
+        expectTold(stream, 250, {PointerMade::Display});
+        expectTold(stream, 255, {PointerMade::Deltas});
+        expectTold(stream, 250, {PointerMade::Deltas});
+        expectTold(stream, 250, {PointerMade::Display});
+    }
+    {
+        SCOPED_TRACE("moves outside the window, never reported, are passed over; so are more than are kept");
+        PointerStream stream;
+        for (int i = 0; i < PointerStream::KEPT + 10; ++i) {
+            stream.raw(rawDelta(XTEST, 1, 0));
+            stream.move(moved(XTEST, 1, 100 + i, 101 + i));
+        }
+        stream.raw(rawAt(VIEWER, 700, 532));
+        stream.move(moved(VIEWER, 2, 366, 700));
+        expectTold(stream, 309, {PointerMade::Positions});
+    }
+    {
+        SCOPED_TRACE("two devices interleaved: each raw motion goes with its own device's movement");
+        PointerStream stream;
+        stream.raw(rawAt(VIEWER, 700, 532));
+        stream.raw(rawDelta(XTEST, 10, 0));
+        stream.move(moved(VIEWER, 1, 641, 700));
+        stream.move(moved(XTEST, 2, 700, 710));
+        stream.move(moved(XTEST, 3, 710, 641));
+        stream.raw(rawAt(VIEWER, 705, 532));
+        stream.move(moved(VIEWER, 4, 641, 705));
+        expectTold(stream, 309, {PointerMade::Positions});
+        expectTold(stream, 319, {PointerMade::Deltas});
+        expectTold(stream, 250, {PointerMade::Display});
+        expectTold(stream, 314, {PointerMade::Positions, 309});
+    }
+    {
+        SCOPED_TRACE("XWayland: a position set with no raw motion, a raw-only delta beside it, then a delta applied");
+        PointerStream stream;
+        constexpr int XWAYLAND = 7;
+        stream.move(moved(XWAYLAND, 100, 288, 411));  // the pointer placed where it came in
+        stream.raw(rawDelta(XWAYLAND, 40, 0, 100));
+        stream.move(moved(XWAYLAND, 102, 411, 451));  // that event's delta, applied again, stamped later
+        stream.raw(rawDelta(XWAYLAND, 40, 0, 150));   // raw only: the position beside it has none
+        stream.move(moved(XWAYLAND, 150, 451, 451));
+        expectTold(stream, 20, {PointerMade::Display, std::nullopt, 100});
+        expectTold(stream, 60, {PointerMade::Deltas, std::nullopt, 100});
+        expectTold(stream, 60, {PointerMade::Display, std::nullopt, 150});
+    }
+    {
+        SCOPED_TRACE("a tablet, axes in its own units: its reports are its own, in order, from wherever they are");
+        PointerStream stream;
+        constexpr int TABLET = 9;
+        stream.raw(RawMotion{TABLET, 0, true, true, 20000, 30000, 20000, 30000});
+        stream.move(PointerMove{TABLET, 1, 641, 532, 20000, 30000, false});
+        expectTold(stream, 137, {PointerMade::Positions}, 444);
+    }
+    {
+        SCOPED_TRACE("forgotten devices: a raw motion from before a change is not paired with what follows");
+        PointerStream stream;
+        stream.raw(rawAt(VIEWER, 700, 532));
+        stream.forgetDevices();
+        stream.move(moved(VIEWER, 1, 641, 700));
+        expectTold(stream, 309, {PointerMade::Display});
+    }
 }
 
 TEST(PointerHome, TheCentreWhileAMonitorShowsItElseTheMiddleOfTheLargestPartShown)
