@@ -115,9 +115,12 @@ PointerCapture::Followed PointerCapture::follow(PointerPoint at, const PointerFa
         device_ = at;
         return followed;
     }
-    if (positions && warpCarriedOut_) {
+    if (positions && warpCarriedOut_ &&
+        !(facts.deviceFromKnown && PointerPoint{facts.deviceFromX, facts.deviceFromY} == warpTarget_)) {
         // Our warp was carried out, yet the device still reports the user's
         // pointer, which the warp did not move: no warp can hold it here.
+        // (One that has put its pointer on the warp's target since, with no
+        // report of it reaching us, follows the warps.)
         warpsHold_ = false;
     }
     if (facts.made != PointerMade::Display) {
