@@ -29,11 +29,15 @@ MAREL_X_PACKAGES=(
 # Everything else the tests, benchmarks and package checks call.
 MAREL_TEST_PACKAGES=(
     libxfixes-dev                           # XFixes: tests that watch the cursor
+    libxtst-dev                             # XTest: the user's mouse, moved as fast as a real one
     libgtest-dev libbenchmark-dev           # GoogleTest, Google Benchmark
     openbox wmctrl                          # a real window manager, and closing through it
     x11-xserver-utils                       # xrandr: a screen split into two monitors
     tigervnc-standalone-server tigervnc-viewer  # a real VNC path: Xvnc and its viewer
+    x11vnc                                  # a screen-sharing VNC server (absolute XTest motion)
     xserver-xephyr                          # a nested X server
+    weston xwayland                         # a Wayland desktop running the program in XWayland
+    util-linux mount                        # unshare and mount: XWayland's test in a namespace of its own
     valgrind                                # memcheck run
     clang libclang-rt-dev                   # the clang builds, and clang's sanitizer runtimes
     dpkg-dev file                           # cpack's DEB generator: dpkg-shlibdeps, and file to find binaries

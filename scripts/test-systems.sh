@@ -235,7 +235,7 @@ arm64() {
     local packages=(
         crossbuild-essential-arm64 cmake make dpkg-dev file qemu-user-static
         libglut-dev:arm64 libglu1-mesa-dev:arm64 libx11-dev:arm64 libxrandr-dev:arm64
-        libgtest-dev:arm64 libxi-dev:arm64 libxfixes-dev:arm64
+        libgtest-dev:arm64 libxi-dev:arm64 libxfixes-dev:arm64 libxtst-dev:arm64
     )
     make_system "$root" bookworm --architectures=amd64,arm64 --include="$(IFS=,; echo "${packages[*]}")" \
         >>"$log" 2>&1 || { tail -20 "$log"; fail "mmdebstrap bookworm with arm64"; }

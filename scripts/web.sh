@@ -17,7 +17,7 @@ packages=(cmake make emscripten xfonts-base pcf2bdf)
 if [ "${1:-}" != "--no-test" ]; then
     # Chromium; GoogleTest's sources; and the native test build, which draws
     # the picture the page's is compared with on a private Xvfb.
-    packages+=(chromium libgtest-dev "${MAREL_RUN_PACKAGES[@]}" libxfixes-dev libbenchmark-dev xvfb xauth)
+    packages+=(chromium libgtest-dev "${MAREL_RUN_PACKAGES[@]}" libxfixes-dev libxtst-dev libbenchmark-dev xvfb xauth)
 fi
 # node and npm: Debian's, unless a node of another origin is already there
 # (its own npm comes with it, and Debian's would conflict with it).

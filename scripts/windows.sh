@@ -46,7 +46,7 @@ MAREL_WINDOWS_PACKAGES=(
     wine wine64                             # running it all
 )
 # The native end-to-end harness that drives the Windows program.
-MAREL_WINDOWS_TEST_PACKAGES=(libgtest-dev libxi-dev libxfixes-dev libxdamage-dev openbox)
+MAREL_WINDOWS_TEST_PACKAGES=(libgtest-dev libxi-dev libxfixes-dev libxtst-dev libxdamage-dev openbox)
 marel_install_packages "${MAREL_WINDOWS_PACKAGES[@]}" "${MAREL_RUN_PACKAGES[@]}" \
     "${MAREL_X_PACKAGES[@]}" "${MAREL_WINDOWS_TEST_PACKAGES[@]}"
 mkdir -p "$WIN_BUILD"

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -56,6 +57,79 @@ testing::AssertionResult eyeStaysAt(MarelProgram& program, const Eye& eye, std::
 {
     return holdsThroughout("the view at rest", [&] { return program.eye().value_or(eye); },
                            [&](const Eye& e) { return sameEye(e, eye); }, period);
+}
+
+// The eye once the view has settled after input: unchanged over ten drawn
+// frames, so that every report already sent has been handled.
+Eye settledEye(MarelProgram& program)
+{
+    Eye before;
+    EXPECT_TRUE(program.waitForEye(before));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        Eye after;
+        if (!program.waitForEye(after, 10)) {
+            break;
+        }
+        if (sameEye(before, after)) {
+            return after;
+        }
+        before = after;
+    }
+    ADD_FAILURE() << "the view did not settle; last " << before;
+    return before;
+}
+
+// The eye once the view has turned by `azimuth` and `elevation` radians from
+// `from`: polled for until it has (the input may take a while through a
+// viewer or a compositor), and then settled, so that a turn that goes on past
+// it is seen too. The caller checks the eye returned.
+Eye turnedBy(MarelProgram& program, const Eye& from, double azimuth, double elevation = 0.0)
+{
+    constexpr std::chrono::milliseconds LONGEST_INPUT_DELAY = 10s;
+    [[maybe_unused]] const bool turned = waitUntil(
+        "the view turned",
+        [&] {
+            const Eye e = program.eye().value_or(from);
+            return std::fabs(e.azimuth() - from.azimuth() - azimuth) <= TURN_TOLERANCE &&
+                   std::fabs(e.elevation() - from.elevation() - elevation) <= TURN_TOLERANCE;
+        },
+        LONGEST_INPUT_DELAY);
+    return settledEye(program);
+}
+
+// Three rounds of 40 moves of 5 px to the right and 40 back, each half round
+// made by `halfRound(direction)`, +1 right and -1 left. The eye is drawn once
+// a frame, so the turns between are not all seen: each half round is checked
+// once the view has settled, 0.200 rad the right way, and the three rounds
+// together come back to where they started.
+template <typename HalfRound>
+void turnsByEachHalfRound(MarelProgram& program, HalfRound halfRound)
+{
+    const Eye start = settledEye(program);
+    Eye before = start;
+    for (int round = 1; round <= 3; ++round) {
+        for (const int direction : {1, -1}) {
+            halfRound(direction);
+            const Eye after = turnedBy(program, before, -0.200 * direction);
+            EXPECT_NEAR(after.azimuth() - before.azimuth(), -0.200 * direction, TURN_TOLERANCE)
+                << "round " << round << (direction > 0 ? ", to the right" : ", back");
+            EXPECT_NEAR(after.elevation(), before.elevation(), TURN_TOLERANCE);
+            before = after;
+        }
+    }
+    EXPECT_NEAR(before.azimuth() - start.azimuth(), 0.0, TURN_TOLERANCE) << "after the three rounds";
+}
+
+// 40 steps of 5 px in `direction`: deltas, or the absolute positions of a
+// pointer that starts at `x` (which follows it).
+std::vector<MouseStep> halfRoundSteps(bool absolute, int direction, int& x, int y)
+{
+    std::vector<MouseStep> steps;
+    for (int i = 0; i < 40; ++i) {
+        x += 5 * direction;
+        steps.push_back(absolute ? MouseStep{true, x, y} : MouseStep{false, 5 * direction, 0});
+    }
+    return steps;
 }
 
 }  // namespace
@@ -202,6 +276,85 @@ TEST(Pointer, OnTwoMonitorsTheWindowOpensOnTheFirstAndTurnsAsFarAsTheMouseMoves)
 
 namespace {
 
+struct FastMouse {
+    bool absolute;  // XTest to points of the screen, as screen-sharing servers move the pointer
+    int intervalMs;
+};
+
+void PrintTo(const FastMouse& mouse, std::ostream* out)
+{
+    *out << (mouse.absolute ? "absolute" : "relative") << " XTest motion " << mouse.intervalMs << " ms apart";
+}
+
+class FastMouseOnADesktop : public testing::TestWithParam<FastMouse> {};
+
+}  // namespace
+
+// A 500 to 1000 Hz mouse, moving the pointer by deltas as a local one does or
+// to points of the screen as x11vnc, TigerVNC's x0vncserver and xpra move it
+// for their viewers, on a plain desktop with a window manager: the next
+// movement often arrives before the program has handled the last, or before
+// its warp has been carried out.
+TEST_P(FastMouseOnADesktop, EachHalfRoundTurnsItsLength)
+{
+    const auto desktop = std::make_shared<XvfbServer>(1280, 1024, true);
+    MarelProgram program(desktop, "", Probes{.eye = true});
+    ASSERT_EQ(program.waitForWindow(), 1) << program.standardError();
+    Eye start;
+    ASSERT_TRUE(program.waitForEye(start, 1));
+    const Box window = program.placement();
+    const Point centre{window.left + 250, window.top + 250};
+    // The pointer brought in from where it was parked, onto the centre.
+    moveMouse(desktop->display(), {{true, centre.x, centre.y}});
+    ASSERT_TRUE(program.waitForPointer(centre));
+
+    int x = centre.x;
+    turnsByEachHalfRound(program, [&](int direction) {
+        moveMouse(desktop->display(), halfRoundSteps(GetParam().absolute, direction, x, centre.y),
+                  std::chrono::milliseconds(GetParam().intervalMs));
+    });
+
+    program.pressEscape();
+    EXPECT_TRUE(program.waitForEnd(1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Pointer, FastMouseOnADesktop,
+                         testing::Values(FastMouse{true, 1}, FastMouse{true, 2}, FastMouse{true, 5},
+                                         FastMouse{false, 1}, FastMouse{false, 2}, FastMouse{false, 5}),
+                         [](const testing::TestParamInfo<FastMouse>& info) {
+                             return std::string(info.param.absolute ? "Absolute" : "Relative") +
+                                    std::to_string(info.param.intervalMs) + "ms";
+                         });
+
+// A device that reports the user's own pointer and follows the program's
+// warps (a viewer that moves its pointer to where the server's went, and says
+// so), with the window away from the screen's origin: each movement turns its
+// length and the pointer stays held at the centre.
+TEST(Pointer, AnAbsoluteDeviceThatFollowsTheWarpsIsHeldAtTheCentre)
+{
+    const auto desktop = std::make_shared<XvfbServer>(1280, 1024, true);
+    MarelProgram program(desktop, "", Probes{.eye = true});
+    ASSERT_EQ(program.waitForWindow(), 1) << program.standardError();
+    Eye start;
+    ASSERT_TRUE(program.waitForEye(start, 1));
+    const Box window = program.placement();
+    ASSERT_GT(window.left, 0);
+    const Point centre{window.left + 250, window.top + 250};
+    moveMouse(desktop->display(), {{true, centre.x, centre.y}});
+    const Eye before = settledEye(program);
+    for (int move = 0; move < 20; ++move) {
+        moveMouse(desktop->display(), {{true, centre.x + 5, centre.y}});
+        ASSERT_TRUE(program.waitForPointer(centre)) << "move " << move << ": the warp back";
+        moveMouse(desktop->display(), {{true, centre.x, centre.y}});
+    }
+    EXPECT_NEAR(settledEye(program).azimuth() - before.azimuth(), -0.100, TURN_TOLERANCE);
+
+    program.pressEscape();
+    EXPECT_TRUE(program.waitForEnd(1));
+}
+
+namespace {
+
 // The user's mouse on the outer server of a nested desktop: XTest motion, as a
 // real mouse makes (a warp there would reach neither viewer nor nested server).
 int userInput(const XvfbServer& desktop, const std::vector<std::string>& arguments)
@@ -221,6 +374,59 @@ std::vector<std::string> steps(int count, int dx, int dy)
     }
     return arguments;
 }
+
+// `count` moves of (dx, dy) by the user's mouse.
+std::vector<MouseStep> moves(int count, int dx, int dy)
+{
+    return std::vector<MouseStep>(static_cast<std::size_t>(count), MouseStep{false, dx, dy});
+}
+
+// The user at the outer server of a nested desktop, with the program running
+// on the inner one: where the inner screen lies on the outer, found from a
+// move near its top-left corner, seen on the inner server (where the pointer
+// was parked, and then warped to the window's centre by the program's first
+// report).
+struct NestedUser {
+    XvfbServer& desktop;
+    MarelProgram& program;
+    Box window;    // the program's window, inner screen pixels
+    Point offset;  // outer minus inner screen pixels
+
+    NestedUser(XvfbServer& d, MarelProgram& p) : desktop(d), program(p), window(p.placement()), offset{0, 0}
+    {
+        EXPECT_EQ(userInput(desktop, {"mousemove", "100", "100", "mousemove_relative", "1", "1"}), 0);
+        const Point centre = this->centre();
+        Point seen{};
+        EXPECT_TRUE(waitFor("the user's move on the nested desktop", [&] { return program.pointer(); },
+                            [&](Point q) { return !(q == MarelProgram::PARKED) && !(q == centre); }, &seen));
+        offset = Point{101 - seen.x, 101 - seen.y};
+    }
+    Point centre() const { return Point{window.left + 250, window.top + 250}; }
+    // The user's pointer put just left of `inner` and moved onto it by one
+    // pixel, so that the nested desktop sees a movement there.
+    std::vector<std::string> onto(Point inner) const
+    {
+        return {"mousemove", std::to_string(inner.x - 1 + offset.x), std::to_string(inner.y + offset.y),
+                "mousemove_relative", "1", "0"};
+    }
+    // Moves the user's pointer to `inner` (inner screen pixels) by xdotool's
+    // `moves` or by XTest steps, and waits until the program has drawn after them.
+    Eye at(Point inner, const std::vector<std::string>& moves)
+    {
+        EXPECT_EQ(userInput(desktop, moves), 0);
+        return drawnWith(inner);
+    }
+    Eye at(Point inner, const std::vector<MouseStep>& steps, std::chrono::milliseconds interval)
+    {
+        moveMouse(desktop.userDisplay(), steps, interval);
+        return drawnWith(inner);
+    }
+    Eye drawnWith(Point inner)
+    {
+        EXPECT_TRUE(program.waitForPointer(inner)) << "offset " << offset;
+        return settledEye(program);
+    }
+};
 
 class NestedDesktop : public testing::TestWithParam<Nested> {};
 
@@ -242,52 +448,38 @@ TEST_P(NestedDesktop, TheViewTurnsExactlyAsFarAsTheUsersMouseMoves)
     ASSERT_EQ(program.waitForWindow(), 1) << program.standardError();
     Eye start;
     ASSERT_TRUE(program.waitForEye(start, 1));
-    const Box window = program.placement();
-
-    // Where the nested desktop lies on the outer screen: a move near its top
-    // left corner, seen on the inner server (where the pointer was parked,
-    // and then warped to the window's centre by the program's first report).
-    ASSERT_EQ(userInput(*desktop, {"mousemove", "100", "100", "mousemove_relative", "1", "1"}), 0);
-    const Point centre{window.left + 250, window.top + 250};
-    Point seen{};
-    ASSERT_TRUE(waitFor("the user's move on the nested desktop", [&] { return program.pointer(); },
-                        [&](Point p) { return !(p == MarelProgram::PARKED) && !(p == centre); }, &seen));
-    const Point offset{101 - seen.x, 101 - seen.y};
-    // Moves the user's pointer to `inner` (inner screen pixels) by moves the
-    // nested desktop sees, and waits until the program has drawn after them.
-    const auto userAt = [&](Point inner, const std::vector<std::string>& moves) {
-        EXPECT_EQ(userInput(*desktop, moves), 0);
-        EXPECT_TRUE(program.waitForPointer(inner)) << "offset " << offset;
-        Eye eye;
-        EXPECT_TRUE(program.waitForEye(eye));
-        return eye;
-    };
+    NestedUser user(*desktop, program);
+    const Box& window = user.window;
 
     // From 100 px left of the window, walking in by 10 px to 50 px inside:
     // only the 50 px inside turn.
     const int y = window.top + 250;
-    const Eye outside = userAt({window.left - 100, y},
-                               {"mousemove", std::to_string(window.left - 101 + offset.x), std::to_string(y + offset.y),
-                                "mousemove_relative", "1", "0"});
+    const Eye outside = user.at({window.left - 100, y}, user.onto({window.left - 100, y}));
     // A loaded viewer may merge the step onto the window's edge with the
     // next, so that the pointer is first seen 10 px further in: then 40 px
     // turn. Never more than the 50 px moved inside.
-    const Eye walkedIn = userAt({window.left + 50, y}, steps(15, 10, 0));
+    const Eye walkedIn = user.at({window.left + 50, y}, steps(15, 10, 0));
     const double walkedTurn = walkedIn.azimuth() - outside.azimuth();
     EXPECT_GE(walkedTurn, -0.050 - TURN_TOLERANCE);
     EXPECT_LE(walkedTurn, -0.030 + TURN_TOLERANCE);
     EXPECT_NEAR(walkedIn.elevation(), start.elevation(), TURN_TOLERANCE);
 
     // 40 moves of 5 px right, then 200 px left in one move: 0.200 rad each way.
-    const Eye stepped = userAt({window.left + 250, y}, steps(40, 5, 0));
+    const Eye stepped = user.at({window.left + 250, y}, steps(40, 5, 0));
     EXPECT_NEAR(stepped.azimuth() - walkedIn.azimuth(), -0.200, TURN_TOLERANCE);
-    const Eye back = userAt({window.left + 50, y}, {"mousemove_relative", "--", "-200", "0"});
+    const Eye back = user.at({window.left + 50, y}, {"mousemove_relative", "--", "-200", "0"});
     EXPECT_NEAR(back.azimuth() - stepped.azimuth(), 0.200, TURN_TOLERANCE);
 
+    // The same 40 moves 8 ms apart, as a 125 Hz mouse makes them, and back.
+    const Eye fastRight = user.at({window.left + 250, y}, moves(40, 5, 0), 8ms);
+    EXPECT_NEAR(fastRight.azimuth() - back.azimuth(), -0.200, TURN_TOLERANCE);
+    const Eye fastBack = user.at({window.left + 50, y}, moves(40, -5, 0), 8ms);
+    EXPECT_NEAR(fastBack.azimuth() - fastRight.azimuth(), 0.200, TURN_TOLERANCE);
+
     // 100 px straight down raises the eye by 0.100 rad and turns no yaw.
-    const Eye lowered = userAt({window.left + 50, y + 100}, {"mousemove_relative", "--", "0", "100"});
-    EXPECT_NEAR(lowered.elevation() - back.elevation(), 0.100, TURN_TOLERANCE);
-    EXPECT_NEAR(lowered.azimuth(), back.azimuth(), TURN_TOLERANCE);
+    const Eye lowered = user.at({window.left + 50, y + 100}, {"mousemove_relative", "--", "0", "100"});
+    EXPECT_NEAR(lowered.elevation() - fastBack.elevation(), 0.100, TURN_TOLERANCE);
+    EXPECT_NEAR(lowered.azimuth(), fastBack.azimuth(), TURN_TOLERANCE);
 
     // At rest nothing turns; the pointer stays where the user left it.
     EXPECT_TRUE(eyeStaysAt(program, lowered, 1s));
@@ -302,6 +494,147 @@ INSTANTIATE_TEST_SUITE_P(Pointer, NestedDesktop, testing::Values(Nested::Vnc, Ne
                          [](const testing::TestParamInfo<Nested>& info) {
                              return info.param == Nested::Vnc ? "ThroughAVncViewer" : "InXephyr";
                          });
+
+namespace {
+
+class ScreenSharing : public testing::TestWithParam<int> {};
+
+}  // namespace
+
+// A desktop shared by x11vnc, seen in TigerVNC's viewer: x11vnc moves the
+// shared desktop's pointer by absolute XTest motion to where the viewer's is,
+// and the user's mouse moves the viewer's 1 to 5 ms apart.
+TEST_P(ScreenSharing, EachHalfRoundTurnsItsLengthThroughX11vncAndItsViewer)
+{
+    const auto desktop = std::make_shared<XvfbServer>(Nested::ScreenShare);
+    MarelProgram program(desktop, "", Probes{.eye = true});
+    ASSERT_EQ(program.waitForWindow(), 1) << program.standardError();
+    Eye start;
+    ASSERT_TRUE(program.waitForEye(start, 1));
+    NestedUser user(*desktop, program);
+    user.at(user.centre(), user.onto(user.centre()));
+
+    turnsByEachHalfRound(program, [&](int direction) {
+        moveMouse(desktop->userDisplay(), moves(40, 5 * direction, 0), std::chrono::milliseconds(GetParam()));
+    });
+
+    program.pressEscape();
+    EXPECT_TRUE(program.waitForEnd(1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Pointer, ScreenSharing, testing::Values(1, 2, 5),
+                         [](const testing::TestParamInfo<int>& info) {
+                             return std::to_string(info.param) + "ms";
+                         });
+
+// Two devices move one pointer: the VNC viewer's (the user's mouse at the
+// viewer) and XTest on the VNC server itself (a tool on the remote desktop).
+// Each movement turns by its own length, however they interleave.
+TEST(Pointer, TwoDevicesUnderOnePointerEachTurnByTheirOwnMovements)
+{
+    const auto desktop = std::make_shared<XvfbServer>(Nested::Vnc);
+    MarelProgram program(desktop, "", Probes{.eye = true});
+    ASSERT_EQ(program.waitForWindow(), 1) << program.standardError();
+    Eye start;
+    ASSERT_TRUE(program.waitForEye(start, 1));
+    NestedUser user(*desktop, program);
+    const Eye before = user.at(user.centre(), user.onto(user.centre()));
+    program.watchMotion();
+
+    // Ten times 5 px right at the viewer and 3 px right on the server itself.
+    for (int i = 0; i < 10; ++i) {
+        moveMouse(desktop->userDisplay(), {{false, 5, 0}});
+        moveMouse(desktop->display(), {{false, 3, 0}}, 0ms);
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_NEAR(turnedBy(program, before, -0.080).azimuth() - before.azimuth(), -0.080, TURN_TOLERANCE);
+    EXPECT_TRUE(program.waitForMotion("motion made by the two devices",
+                                      [&](const std::vector<Point>&) { return program.motionSources().size() >= 2; }))
+        << "the raw motion came from one device only";
+
+    program.pressEscape();
+    EXPECT_TRUE(program.waitForEnd(1));
+}
+
+// Xephyr passes nothing on when the user's pointer leaves its window, so the
+// nested pointer stays inside the program's window; coming back in elsewhere
+// reaches the program as one plain motion, no leave and no enter, exactly as a
+// fast movement of the same length does. Nothing in the events tells the two
+// apart: the view turns by the jump in both (README, docs/how-it-works.md).
+TEST(Pointer, ThroughAViewerThatNeverSaysThePointerLeftAReEntryTurnsAsAFastMovementDoes)
+{
+    const auto desktop = std::make_shared<XvfbServer>(Nested::Xephyr);
+    MarelProgram program(desktop, "", Probes{.eye = true});
+    ASSERT_EQ(program.waitForWindow(), 1) << program.standardError();
+    Eye start;
+    ASSERT_TRUE(program.waitForEye(start, 1));
+    NestedUser user(*desktop, program);
+    const Point centre = user.centre();
+    const Eye rest = user.at(centre, user.onto(centre));
+
+    // Out of the viewer in one step, past the inner screen's right edge, and
+    // after a rest back in 150 px right of and 60 px above the centre.
+    moveMouse(desktop->userDisplay(), {{true, 1500 + user.offset.x, centre.y + user.offset.y}});
+    EXPECT_TRUE(eyeStaysAt(program, rest, 500ms));
+    // The program tries one warp home after it: the pointer may be back at
+    // the centre before it could be seen where the user put it.
+    moveMouse(desktop->userDisplay(), {{true, centre.x + 150 + user.offset.x, centre.y - 60 + user.offset.y}});
+    const Eye reentered = turnedBy(program, rest, -0.150, -0.060);
+    EXPECT_NEAR(reentered.azimuth() - rest.azimuth(), -0.150, TURN_TOLERANCE);
+    EXPECT_NEAR(reentered.elevation() - rest.elevation(), -0.060, TURN_TOLERANCE);
+
+    // After the same rest, one fast movement as long: 150 px left and 60 px
+    // up (not onto the centre, where a report after the program's first warp
+    // would be taken for a viewer that follows its warps).
+    EXPECT_TRUE(eyeStaysAt(program, reentered, 500ms));
+    moveMouse(desktop->userDisplay(), {{false, -150, -60}});
+    const Eye moved = turnedBy(program, reentered, 0.150, -0.060);
+    EXPECT_NEAR(moved.azimuth() - reentered.azimuth(), 0.150, TURN_TOLERANCE);
+    EXPECT_NEAR(moved.elevation() - reentered.elevation(), -0.060, TURN_TOLERANCE);
+
+    program.pressEscape();
+    EXPECT_TRUE(program.waitForEnd(1));
+}
+
+// A Wayland desktop runs the program in XWayland: weston as a window of an
+// Xvfb, the user's mouse as XTest motion there reaching XWayland as Wayland
+// pointer input. Walking in from 100 px left of the window by 40 px steps,
+// the pointer is first seen 20 px inside, and only the 120 px moved inside
+// from there turn: at the first entry after start, where a warp the program
+// made before the pointer ever came in has left XWayland's warp emulation
+// waiting, and at the next.
+TEST(PointerXWayland, TheFirstAndTheSecondEntryTurnOnlyWhatWasMovedInside)
+{
+    const auto desktop = std::make_shared<XvfbServer>(Nested::XWayland);
+    MarelProgram program(desktop, "", Probes{.eye = true});
+    ASSERT_EQ(program.waitForWindow(), 1) << program.standardError();
+    Eye start;
+    ASSERT_TRUE(program.waitForEye(start, 1));
+    // weston maps the window where it likes and then moves it where the
+    // program asked, centred (its own frame shifts it a little); its output
+    // lies at the outer screen's top-left corner, at its scale.
+    Box window{};
+    ASSERT_TRUE(waitFor("the window centred by weston", [&] { return program.placement(); },
+                        [](const Box& b) { return std::abs(b.left - 390) <= 40 && std::abs(b.top - 262) <= 40; },
+                        &window));
+    const int y = window.top + 250;
+    const std::string& outer = desktop->userDisplay();
+    for (const char* entry : {"the first entry", "the second entry"}) {
+        SCOPED_TRACE(entry);
+        // From outside weston's window, so that it sees the pointer come in.
+        moveMouse(outer, {{true, 1500, 1100}, {true, window.left - 101, y}, {false, 1, 0}}, 50ms);
+        const Eye outside = settledEye(program);
+        moveMouse(outer, moves(6, 40, 0), 50ms);
+        const Eye inside = turnedBy(program, outside, -0.120);
+        EXPECT_NEAR(inside.azimuth() - outside.azimuth(), -0.120, TURN_TOLERANCE);
+        EXPECT_NEAR(inside.elevation(), outside.elevation(), TURN_TOLERANCE);
+        // Out to the left again with a flick, as a user leaves the window.
+        moveMouse(outer, moves(8, -100, 0), 20ms);
+    }
+
+    program.pressEscape();
+    EXPECT_TRUE(program.waitForEnd(1));
+}
 
 TEST(Pointer, WithThePrimaryMonitorOnTheRightTheWindowOpensCentredOnIt)
 {

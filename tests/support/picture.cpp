@@ -1,14 +1,17 @@
-// Reading a window's pixels, finding windows by title and watching pointer
-// motion through Xlib.
+// Reading a window's pixels, finding windows by title, watching pointer
+// motion and moving the mouse (XTest) through Xlib.
 #include "tests/support/picture.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <thread>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XInput2.h>
+#include <X11/extensions/XTest.h>
 
 void* openDisplay(const std::string& display)
 {
@@ -34,6 +37,25 @@ void warpPointer(void* display, unsigned long window, Point p)
 {
     XWarpPointer(static_cast<Display*>(display), None, window, 0, 0, 0, 0, p.x, p.y);
     XSync(static_cast<Display*>(display), False);
+}
+
+void moveMouse(const std::string& display, const std::vector<MouseStep>& steps, std::chrono::microseconds interval)
+{
+    Display* d = static_cast<Display*>(openDisplay(display));
+    // Paced from the start, so that a late step does not delay the rest.
+    const auto start = std::chrono::steady_clock::now();
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        std::this_thread::sleep_until(start + interval * static_cast<long>(i));
+        const MouseStep& step = steps[i];
+        if (step.absolute) {
+            XTestFakeMotionEvent(d, -1, step.x, step.y, CurrentTime);
+        } else {
+            XTestFakeRelativeMotionEvent(d, step.x, step.y, CurrentTime);
+        }
+        XFlush(d);
+    }
+    XSync(d, False);
+    XCloseDisplay(d);
 }
 
 int Picture::differences(const Picture& other, Box box) const
@@ -164,6 +186,9 @@ std::vector<Point> MotionWatcher::take()
             if (cookie->evtype == XI_Motion) {
                 const auto* e = static_cast<const XIDeviceEvent*>(cookie->data);
                 motion.push_back(Point{static_cast<int>(e->event_x), static_cast<int>(e->event_y)});
+                if (std::find(sources_.begin(), sources_.end(), e->sourceid) == sources_.end()) {
+                    sources_.push_back(e->sourceid);
+                }
             }
             XFreeEventData(d, cookie);
         }

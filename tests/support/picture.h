@@ -1,9 +1,10 @@
 // X windows watched from a connection of the tests' own: their pixels read
 // back and compared, windows found by title, the pointer motion reported on a
-// window. Xlib stays out of this header, so that its macros stay out of the tests.
+// window; and the user's mouse, as XTest moves it. Xlib stays out of this header, so that its macros stay out of the tests.
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <ostream>
 #include <string>
@@ -95,6 +96,21 @@ Point pointerIn(void* display, unsigned long window);
 // Moves the pointer to `p` relative to `window` and waits until the server has.
 void warpPointer(void* display, unsigned long window, Point p);
 
+// One movement of the user's mouse as XTest makes it: to a point of the
+// screen, as a screen-sharing server moves the pointer for its viewers, or by
+// a delta, as a mouse moves it.
+struct MouseStep {
+    bool absolute = false;
+    int x = 0;  // screen pixels, or pixels moved
+    int y = 0;
+};
+
+// Makes `steps` on `display` (":N"), on a connection of its own, `interval`
+// apart as a fast mouse makes them, and returns once the server has them all.
+// Throws std::runtime_error when the server cannot be reached.
+void moveMouse(const std::string& display, const std::vector<MouseStep>& steps,
+               std::chrono::microseconds interval = std::chrono::microseconds(0));
+
 // `display` is an open Display*. Empty unless the window is viewable and
 // wholly on the screen; X errors go to the caller's handler.
 Picture readPicture(void* display, unsigned long window);
@@ -117,8 +133,12 @@ public:
     // server has delivered it: a round trip first, so everything the server did
     // before the call is in. Each warp of the pointer is reported too, as one event.
     std::vector<Point> take();
+    // The devices (XInput 2 slave ids) that made the motion taken so far, in
+    // the order they first did.
+    const std::vector<int>& sources() const { return sources_; }
 
 private:
     void* display_ = nullptr;  // Display*, opaque so that Xlib's macros stay out of the tests
     int inputOpcode_ = 0;
+    std::vector<int> sources_;
 };

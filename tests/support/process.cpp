@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <poll.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -67,7 +69,12 @@ std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds timeout)
 void stop(pid_t pid, int signal)
 {
     kill(pid, signal);
-    waitpid(pid, nullptr, 0);
+    // A helper that hangs on its way out (x11vnc sometimes does on SIGTERM)
+    // must not hang the test.
+    if (!waitForExit(pid, 5s)) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
 }
 
 int runTool(const Launch& what)
@@ -78,6 +85,14 @@ int runTool(const Launch& what)
         stop(pid, SIGKILL);
     }
     return status.value_or(-1);
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 std::string makeTempDirectory(const std::string& prefix)
@@ -150,12 +165,40 @@ XvfbServer::XvfbServer(Nested kind) : outer_(std::make_unique<XvfbServer>(1600, 
 {
     try {
         startNested(kind);
-        startWindowManager();
+        if (kind != Nested::XWayland) {
+            startWindowManager();
+        }
     } catch (...) {
         shutDown();
         throw;
     }
 }
+
+namespace {
+
+// Polls for up to 20 s until `ready()` holds, or `pid` has ended; whether it holds.
+template <typename Ready>
+bool readyBeforeEnd(Ready ready, pid_t pid)
+{
+    return pollUntil([&] { return ready(); }, [pid](bool up) { return up || waitForExit(pid, 0ms); }, 20s, 10ms)
+        .last;
+}
+
+// The display that weston's log says its XWayland listens on, ":N"; empty until it says so.
+std::string xwaylandDisplayIn(const std::string& log)
+{
+    const std::string text = readFile(log);
+    const std::string marker = "xserver listening on display ";
+    const std::size_t at = text.find(marker);
+    if (at == std::string::npos) {
+        return "";
+    }
+    const std::size_t from = at + marker.size();
+    const std::size_t end = text.find_first_not_of(":0123456789", from);
+    return text.substr(from, end == std::string::npos ? std::string::npos : end - from);
+}
+
+}  // namespace
 
 void XvfbServer::startNested(Nested kind)
 {
@@ -165,20 +208,59 @@ void XvfbServer::startNested(Nested kind)
                                "xserver-xephyr");
         return;
     }
+    if (kind == Nested::XWayland) {
+        // weston takes the first free display from :0: outside a namespace of
+        // its own it would take one that another server is about to claim.
+        if (std::getenv("MAREL_PRIVATE_NAMESPACE") == nullptr) {
+            throw std::runtime_error("XWayland under weston runs only in a private mount and network namespace: "
+                                     "run this test through ctest, which starts it so");
+        }
+        directory_ = makeTempDirectory("marel-weston-");  // made 0700, as a runtime folder must be
+        const std::string log = directory_ + "/weston.log";
+        sharer_ = launch(Launch{.argv = {"env", "XDG_RUNTIME_DIR=" + directory_, "weston",
+                                         "--backend=x11-backend.so", "--xwayland", "--width=1280", "--height=1024",
+                                         "--idle-time=0", "--log=" + log},
+                                .display = outer});
+        const bool listening = readyBeforeEnd([&] { return !xwaylandDisplayIn(log).empty(); }, sharer_);
+        if (!listening) {
+            throw std::runtime_error("weston did not start its XWayland (are the weston and xwayland packages "
+                                     "installed?): " + readFile(log));
+        }
+        display_ = xwaylandDisplayIn(log);
+        return;
+    }
     // A Unix socket rather than a TCP port: nothing to choose, nothing shared.
     directory_ = makeTempDirectory("marel-vnc-");
     const std::string socket = directory_ + "/socket";
-    display_ = startServer({"Xvnc", "-geometry", "1280x1024", "-depth", "24", "-SecurityTypes", "None", "-rfbport",
-                            "-1", "-rfbunixpath", socket, "-nolisten", "tcp", "-noreset"},
-                           std::nullopt, pid_, "tigervnc-standalone-server");
+    if (kind == Nested::ScreenShare) {
+        display_ = startServer({"Xvfb", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
+                               std::nullopt, pid_, "xvfb");
+        sharer_ = launch(Launch{.argv = {"x11vnc", "-display", display_, "-unixsock", socket, "-rfbport", "0",
+                                         "-nopw", "-forever", "-shared", "-quiet"},
+                                .display = display_});
+        struct stat info {};
+        if (!readyBeforeEnd([&] { return stat(socket.c_str(), &info) == 0; }, sharer_)) {
+            throw std::runtime_error("x11vnc did not share the desktop (is the x11vnc package installed?)");
+        }
+    } else {
+        display_ = startServer({"Xvnc", "-geometry", "1280x1024", "-depth", "24", "-SecurityTypes", "None",
+                                "-rfbport", "-1", "-rfbunixpath", socket, "-nolisten", "tcp", "-noreset"},
+                               std::nullopt, pid_, "tigervnc-standalone-server");
+    }
+    startViewer(socket);
+}
+
+void XvfbServer::startViewer(const std::string& socket)
+{
+    const std::string& outer = outer_->display();
     viewer_ = launch(Launch{.argv = {"xtigervncviewer", "-SecurityTypes", "None", socket}, .display = outer});
     // The viewer is up once its window shows the remote desktop.
-    const bool shown = pollUntil(
+    const bool shown = readyBeforeEnd(
         [&] {
             return runTool(Launch{.argv = {"xdotool", "search", "--onlyvisible", "--name", "TigerVNC"},
                                   .display = outer}) == 0;
         },
-        [this](bool up) { return up || waitForExit(viewer_, 0ms); }, 20s, 10ms).last;
+        viewer_);
     if (!shown) {
         throw std::runtime_error("xtigervncviewer did not show the desktop (is the tigervnc-viewer package installed?)");
     }
@@ -244,6 +326,9 @@ void XvfbServer::shutDown()
     }
     if (windowManager_ > 0) {
         stop(windowManager_, SIGTERM);
+    }
+    if (sharer_ > 0) {
+        stop(sharer_, SIGTERM);  // weston ends its XWayland with it
     }
     if (pid_ > 0) {
         stop(pid_, SIGTERM);

@@ -32,11 +32,14 @@ pid_t launch(const Launch& what);
 // still runs after `timeout`.
 std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds timeout);
 
-// Sends `signal` and reaps the child.
+// Sends `signal` and reaps the child; kills it if it has not ended 5 s later.
 void stop(pid_t pid, int signal);
 
 // Runs a tool to its end; its exit status, or -1 when it ran for 20 s and was killed.
 int runTool(const Launch& what);
+
+// The whole file; empty when it cannot be read.
+std::string readFile(const std::string& path);
 
 // A new empty folder under $TMPDIR (or /tmp) named `prefix` and six random
 // characters. Throws std::runtime_error when it cannot be made.
@@ -46,8 +49,14 @@ std::string makeTempDirectory(const std::string& prefix);
 // carries out warps on its own pointer, while the user's pointer lives on the
 // outer Xvfb (a VNC viewer's window, or the nested server's own window).
 enum class Nested {
-    Vnc,     // TigerVNC's Xvnc, seen through xtigervncviewer over a Unix socket
-    Xephyr,  // Xephyr, a window of the outer server
+    Vnc,          // TigerVNC's Xvnc, seen through xtigervncviewer over a Unix socket
+    Xephyr,       // Xephyr, a window of the outer server
+    ScreenShare,  // an Xvfb shared by x11vnc (which moves its pointer by absolute XTest
+                  // motion), seen through xtigervncviewer over a Unix socket
+    XWayland,     // weston as a window of the outer server, the program in its XWayland: the
+                  // user's motion reaches XWayland as Wayland pointer input. Only inside a
+                  // private mount and network namespace (tests/e2e/private_namespace.sh),
+                  // as weston takes the first free display from :0.
 };
 
 class XvfbServer {
@@ -67,8 +76,8 @@ public:
     XvfbServer& operator=(const XvfbServer&) = delete;
 
     // An outer 1600 x 1200 Xvfb with the inner 1280 x 1024 server of `kind`
-    // shown on it, and openbox on the inner one. Throws std::runtime_error on
-    // failure.
+    // shown on it at its top-left corner, and openbox on the inner one (weston
+    // manages XWayland's windows itself). Throws std::runtime_error on failure.
     explicit XvfbServer(Nested kind);
 
     // ":N", suitable for DISPLAY: where the program runs.
@@ -82,10 +91,13 @@ private:
     void splitIntoMonitors(int count, int screenWidth, int screenHeight, int primary);
     void shutDown();  // what has been started, last first
 
+    void startViewer(const std::string& socket);
+
     pid_t pid_ = -1;
     pid_t windowManager_ = -1;
     pid_t viewer_ = -1;
+    pid_t sharer_ = -1;  // x11vnc, or weston
     std::string display_;
-    std::string directory_;                // the VNC socket's folder
+    std::string directory_;                // the VNC socket's folder, or weston's runtime folder and log
     std::unique_ptr<XvfbServer> outer_;
 };

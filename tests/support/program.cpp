@@ -6,7 +6,6 @@
 #include <cstring>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include <X11/Xlib.h>
@@ -35,14 +34,6 @@ Display* asDisplay(void* display)
 }
 
 }  // namespace
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 MarelProgram::MarelProgram(bool withDisplay)
     : MarelProgram(withDisplay ? std::make_shared<XvfbServer>() : nullptr)

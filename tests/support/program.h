@@ -18,9 +18,6 @@
 
 #include <sys/types.h>
 
-// The whole file; empty when it cannot be read.
-std::string readFile(const std::string& path);
-
 std::ostream& operator<<(std::ostream& out, const Eye& eye);
 
 // Libraries the program may be started with, for the tests that measure the pointer.
@@ -93,6 +90,8 @@ public:
     void watchMotion() { motion_ = std::make_unique<MotionWatcher>(server_->display(), window_); }
     // The motion recorded since the last call, in window pixels, as far as the server has delivered it.
     std::vector<Point> takeMotion() { return motion_->take(); }
+    // The devices that made the motion taken so far.
+    const std::vector<int>& motionSources() const { return motion_->sources(); }
     // Collects the motion reported from now on until `accept` holds for all
     // of it (which then goes to `motion`).
     template <typename Accept>

@@ -1,0 +1,23 @@
+#!/bin/sh
+# Runs a test program in a private mount and network namespace with a /tmp
+# of its own: weston takes the first free X display from :0, which outside
+# would be one that another test's server is about to claim. The X sockets in
+# /tmp and the abstract ones (one set per network namespace) are then its
+# own, and gone with it. As root, or else in a user namespace of its own
+# (unshare -r), where the kernel allows one; where neither is possible it
+# fails and says why.
+#   tests/e2e/private_namespace.sh PROGRAM [ARGUMENTS...]
+set -eu
+if unshare -m -n true 2>/dev/null; then
+    namespace="-m -n"
+elif unshare -r -m -n true 2>/dev/null; then
+    namespace="-r -m -n"
+else
+    echo "private_namespace.sh: cannot make a private mount and network namespace here: run as root," \
+         "or allow unprivileged user namespaces (sysctl kernel.unprivileged_userns_clone=1)" >&2
+    exit 1
+fi
+# unshare makes the new namespace's mounts private, so the tmpfs stays in it.
+# shellcheck disable=SC2086
+exec unshare $namespace sh -c \
+    'mount -t tmpfs -o mode=1777 marel-tmp /tmp && MAREL_PRIVATE_NAMESPACE=1 exec "$@"' private_namespace.sh "$@"
