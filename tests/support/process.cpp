@@ -242,18 +242,25 @@ void XvfbServer::startNested(Nested kind)
         if (!readyBeforeEnd([&] { return stat(socket.c_str(), &info) == 0; }, sharer_)) {
             throw std::runtime_error("x11vnc did not share the desktop (is the x11vnc package installed?)");
         }
+        // Every movement passed on as it comes, as viewers without TigerVNC's
+        // rate limit (17 ms by default) do.
+        startViewer(socket, {"-PointerEventInterval=0"});
+        return;
     } else {
         display_ = startServer({"Xvnc", "-geometry", "1280x1024", "-depth", "24", "-SecurityTypes", "None",
                                 "-rfbport", "-1", "-rfbunixpath", socket, "-nolisten", "tcp", "-noreset"},
                                std::nullopt, pid_, "tigervnc-standalone-server");
     }
-    startViewer(socket);
+    startViewer(socket, {});
 }
 
-void XvfbServer::startViewer(const std::string& socket)
+void XvfbServer::startViewer(const std::string& socket, const std::vector<std::string>& options)
 {
     const std::string& outer = outer_->display();
-    viewer_ = launch(Launch{.argv = {"xtigervncviewer", "-SecurityTypes", "None", socket}, .display = outer});
+    std::vector<std::string> argv{"xtigervncviewer", "-SecurityTypes", "None"};
+    argv.insert(argv.end(), options.begin(), options.end());
+    argv.push_back(socket);
+    viewer_ = launch(Launch{.argv = argv, .display = outer});
     // The viewer is up once its window shows the remote desktop.
     const bool shown = readyBeforeEnd(
         [&] {

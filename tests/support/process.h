@@ -52,7 +52,8 @@ enum class Nested {
     Vnc,          // TigerVNC's Xvnc, seen through xtigervncviewer over a Unix socket
     Xephyr,       // Xephyr, a window of the outer server
     ScreenShare,  // an Xvfb shared by x11vnc (which moves its pointer by absolute XTest
-                  // motion), seen through xtigervncviewer over a Unix socket
+                  // motion), seen through xtigervncviewer over a Unix socket, which passes
+                  // every movement on
     XWayland,     // weston as a window of the outer server, the program in its XWayland: the
                   // user's motion reaches XWayland as Wayland pointer input. Only inside a
                   // private mount and network namespace (tests/e2e/private_namespace.sh),
@@ -91,7 +92,7 @@ private:
     void splitIntoMonitors(int count, int screenWidth, int screenHeight, int primary);
     void shutDown();  // what has been started, last first
 
-    void startViewer(const std::string& socket);
+    void startViewer(const std::string& socket, const std::vector<std::string>& options);
 
     pid_t pid_ = -1;
     pid_t windowManager_ = -1;
