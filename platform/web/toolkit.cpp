@@ -2,21 +2,38 @@
 // browser's input as GLUT callbacks, Pointer Lock as the captured pointer, and
 // the animation frame as the pace. Events are queued by the browser's handlers
 // and delivered at the start of the next animation frame, never from inside
-// a handler; idle calls then run until the frame's buffer swap.
+// a handler; idle calls then run until the frame's buffer swap. The toolkit
+// also tells the pointer rule what made each report it delivers (the
+// program's seam for what a display can tell, platform/pointer_facts.h).
 #include "platform/web/gl.h"
 #include "platform/web/gl_layer.h"
 
+#include "platform/pointer_facts.h"
 #include "platform/web/webgl.h"
 
 #include <emscripten.h>
 #include <emscripten/html5.h>
+
+#include <cstdint>
 
 namespace {
 
 constexpr const char* CANVAS = "#canvas";
 constexpr int CANVAS_SIZE = 500;   // CSS pixels, and pixels of the drawing buffer at any pixel ratio
 constexpr int IDLE_CALLS_PER_FRAME_CAP = 300;  // ten drawn frames' worth: no burst after a pause
+// Input waiting for the next animation frame. It never grows: consecutive
+// movements are merged, and a frame with more buttons, keys and entries than
+// it holds is reduced to their net effect (see compactQueue()).
 constexpr int EVENT_QUEUE_LENGTH = 256;
+// Slots that the browser's handlers leave free for the warps' reports the
+// program's answers queue while a frame's input is delivered.
+constexpr int KEPT_FOR_WARPS = 2;
+// The longest movement delivered in one report, pixels along each axis: a
+// merged flood is delivered in steps of this, each turning the view 0.1 rad
+// at most, so that the camera's side guard judges it as it would the moves
+// it was made of (one turn of many radians would cross the guarded axis).
+constexpr int64_t LONGEST_STEP = 100;
+constexpr int BUTTONS = 3;
 constexpr int ESCAPE = 27;
 
 struct Callbacks {
@@ -31,15 +48,24 @@ struct Callbacks {
 };
 Callbacks callbacks;
 
-enum class EventKind { Motion, Button, Key, Entry };
+enum class EventKind {
+    Movement,  // captured: a movement by (a, b) pixels, the sum of the browser's movementX and Y
+    Position,  // not captured: the pointer at (a, b) on the canvas
+    Warp,      // our own warp to (a, b), carried out: its report
+    Button,    // button a went to state b
+    Key,       // key a
+    Entry,     // the pointer came in (a: GLUT_ENTERED)
+};
 
 struct Event {
     EventKind kind;
-    int a;  // x, button, key or entry state
-    int b;  // y or button state
+    int64_t a;
+    int64_t b;
 };
 
+// Waiting events are queue[next] to queue[queued - 1], oldest first.
 Event queue[EVENT_QUEUE_LENGTH];
+int next = 0;
 int queued = 0;
 
 int initWidth = 300;  // GLUT's default window size
@@ -54,32 +80,133 @@ int reportedX = 0;
 int reportedY = 0;
 bool locked = false;
 bool lockRefused = false;  // refused or unavailable: positions as on a desktop that drops warps
-bool buttonDown[3] = {false, false, false};
-
-void push(EventKind kind, int a, int b)
-{
-    if (queued < EVENT_QUEUE_LENGTH) {
-        queue[queued++] = Event{kind, a, b};
-    }
-}
+bool buttonDown[BUTTONS] = {false, false, false};       // as the browser last said
+bool deliveredDown[BUTTONS] = {false, false, false};    // as the program was last told
+bool deliveringWarp = false;  // the report being delivered is our warp's
 
 bool anyButtonDown()
 {
-    return buttonDown[0] || buttonDown[1] || buttonDown[2];
+    return deliveredDown[0] || deliveredDown[1] || deliveredDown[2];
 }
 
-void reportAt(int x, int y)
+// What the waiting events come to, in as few as possible: where the pointer
+// ended (one position, then the sum of the movements), the last state of
+// each button that changed, the last entry and the last warp, and an Escape
+// if one came. Only a frame with more buttons, keys and entries than the
+// queue holds is reduced so; no release is lost, and no Escape.
+void compactQueue()
 {
-    reportedX = x;
-    reportedY = y;
-    push(EventKind::Motion, x, y);
+    bool position = false;
+    Event lastPosition{};
+    bool moved = false;
+    int64_t movedX = 0;
+    int64_t movedY = 0;
+    bool entry = false;
+    bool warp = false;
+    Event lastWarp{};
+    bool escape = false;
+    bool down[BUTTONS] = {deliveredDown[0], deliveredDown[1], deliveredDown[2]};
+    for (int i = next; i < queued; ++i) {
+        const Event& e = queue[i];
+        switch (e.kind) {
+        case EventKind::Movement:
+            moved = true;
+            movedX += e.a;
+            movedY += e.b;
+            break;
+        case EventKind::Position:
+            position = true;
+            lastPosition = e;
+            break;
+        case EventKind::Warp:
+            warp = true;
+            lastWarp = e;
+            break;
+        case EventKind::Button:
+            down[e.a] = e.b == GLUT_DOWN;
+            break;
+        case EventKind::Key:
+            escape = escape || e.a == ESCAPE;  // other keys do nothing in the program
+            break;
+        case EventKind::Entry:
+            entry = true;
+            break;
+        }
+    }
+    queued = 0;
+    next = 0;
+    if (entry) {
+        queue[queued++] = Event{EventKind::Entry, GLUT_ENTERED, 0};
+    }
+    if (position) {
+        queue[queued++] = lastPosition;
+    }
+    if (moved) {
+        queue[queued++] = Event{EventKind::Movement, movedX, movedY};
+    }
+    if (warp) {
+        queue[queued++] = lastWarp;
+    }
+    for (int button = 0; button < BUTTONS; ++button) {
+        if (down[button] != deliveredDown[button]) {
+            queue[queued++] = Event{EventKind::Button, button, down[button] ? GLUT_DOWN : GLUT_UP};
+        }
+    }
+    if (escape) {
+        queue[queued++] = Event{EventKind::Key, ESCAPE, 0};
+    }
+}
+
+// Whether `e` may be folded into the last waiting event: consecutive
+// movements into their sum, positions into the last, warps (each reported
+// where it sent the pointer) into the last. A warp's report is never merged
+// with a movement, and nothing is folded into an event already delivered.
+bool merge(const Event& e)
+{
+    if (queued <= next) {
+        return false;
+    }
+    Event& last = queue[queued - 1];
+    if (last.kind != e.kind) {
+        return false;
+    }
+    switch (e.kind) {
+    case EventKind::Movement:
+        last.a += e.a;
+        last.b += e.b;
+        return true;
+    case EventKind::Position:
+    case EventKind::Warp:
+        last = e;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void push(EventKind kind, int64_t a, int64_t b)
+{
+    const Event e{kind, a, b};
+    if (merge(e)) {
+        return;
+    }
+    // The browser's handlers leave room for the warps' reports that the
+    // program's answers queue during delivery.
+    const int room = kind == EventKind::Warp ? EVENT_QUEUE_LENGTH : EVENT_QUEUE_LENGTH - KEPT_FOR_WARPS;
+    if (queued >= room) {
+        compactQueue();
+        if (merge(e)) {
+            return;
+        }
+    }
+    queue[queued++] = e;
 }
 
 // No button-up may be lost while the lock changes, the page loses focus or
 // the tab is hidden: the camera would keep moving.
 void releaseButtons()
 {
-    for (int button = 0; button < 3; ++button) {
+    for (int button = 0; button < BUTTONS; ++button) {
         if (buttonDown[button]) {
             buttonDown[button] = false;
             push(EventKind::Button, button, GLUT_UP);
@@ -90,9 +217,9 @@ void releaseButtons()
 EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* e, void*)
 {
     if (locked) {
-        reportAt(reportedX + static_cast<int>(e->movementX), reportedY + static_cast<int>(e->movementY));
+        push(EventKind::Movement, e->movementX, e->movementY);
     } else {
-        reportAt(static_cast<int>(e->targetX), static_cast<int>(e->targetY));
+        push(EventKind::Position, e->targetX, e->targetY);
     }
     return EM_TRUE;
 }
@@ -126,7 +253,7 @@ EM_BOOL onMouseDown(int, const EmscriptenMouseEvent* e, void*)
         }
         lockRefused = true;
     }
-    if (e->button <= 2) {
+    if (e->button < BUTTONS) {
         buttonDown[e->button] = true;
         push(EventKind::Button, e->button, GLUT_DOWN);
     }
@@ -135,7 +262,7 @@ EM_BOOL onMouseDown(int, const EmscriptenMouseEvent* e, void*)
 
 EM_BOOL onMouseUp(int, const EmscriptenMouseEvent* e, void*)
 {
-    if (e->button <= 2 && buttonDown[e->button]) {
+    if (e->button < BUTTONS && buttonDown[e->button]) {
         buttonDown[e->button] = false;
         push(EventKind::Button, e->button, GLUT_UP);
     }
@@ -191,34 +318,85 @@ EM_BOOL onVisibilityChange(int, const EmscriptenVisibilityChangeEvent*, void*)
     return EM_FALSE;
 }
 
+void reportMotion(int x, int y)
+{
+    reportedX = x;
+    reportedY = y;
+    void (*motion)(int, int) = anyButtonDown() ? callbacks.motion : callbacks.passiveMotion;
+    if (motion != nullptr) {
+        motion(x, y);
+    }
+}
+
+// A warp the program asked for during the last report, if one waits last:
+// delivered now, between the steps of a merged movement, so that each step
+// is measured from where the warp put the pointer.
+void deliverWaitingWarp()
+{
+    if (queued > next && queue[queued - 1].kind == EventKind::Warp) {
+        const Event warp = queue[--queued];
+        deliveringWarp = true;
+        reportMotion(static_cast<int>(warp.a), static_cast<int>(warp.b));
+        deliveringWarp = false;
+    }
+}
+
+void deliver(const Event& e)
+{
+    switch (e.kind) {
+    case EventKind::Movement: {
+        // In steps, each from where the pointer is then (after any warp).
+        int64_t leftX = e.a;
+        int64_t leftY = e.b;
+        do {
+            const int64_t stepX = leftX < -LONGEST_STEP ? -LONGEST_STEP : leftX > LONGEST_STEP ? LONGEST_STEP : leftX;
+            const int64_t stepY = leftY < -LONGEST_STEP ? -LONGEST_STEP : leftY > LONGEST_STEP ? LONGEST_STEP : leftY;
+            leftX -= stepX;
+            leftY -= stepY;
+            reportMotion(reportedX + static_cast<int>(stepX), reportedY + static_cast<int>(stepY));
+            if (leftX != 0 || leftY != 0) {
+                deliverWaitingWarp();
+            }
+        } while (leftX != 0 || leftY != 0);
+        break;
+    }
+    case EventKind::Position:
+        reportMotion(static_cast<int>(e.a), static_cast<int>(e.b));
+        break;
+    case EventKind::Warp:
+        deliveringWarp = true;
+        reportMotion(static_cast<int>(e.a), static_cast<int>(e.b));
+        deliveringWarp = false;
+        break;
+    case EventKind::Button:
+        deliveredDown[e.a] = e.b == GLUT_DOWN;
+        if (callbacks.mouse) {
+            callbacks.mouse(static_cast<int>(e.a), static_cast<int>(e.b), reportedX, reportedY);
+        }
+        break;
+    case EventKind::Key:
+        if (callbacks.keyboard) {
+            callbacks.keyboard(static_cast<unsigned char>(e.a), reportedX, reportedY);
+        }
+        break;
+    case EventKind::Entry:
+        if (callbacks.entry) {
+            callbacks.entry(static_cast<int>(e.a));
+        }
+        break;
+    }
+}
+
 void deliverQueued()
 {
-    // Warps reported while delivering are queued behind and delivered here too.
-    for (int i = 0; i < queued; ++i) {
-        const Event e = queue[i];
-        switch (e.kind) {
-        case EventKind::Motion:
-            if (anyButtonDown() ? callbacks.motion : callbacks.passiveMotion) {
-                (anyButtonDown() ? callbacks.motion : callbacks.passiveMotion)(e.a, e.b);
-            }
-            break;
-        case EventKind::Button:
-            if (callbacks.mouse) {
-                callbacks.mouse(e.a, e.b, reportedX, reportedY);
-            }
-            break;
-        case EventKind::Key:
-            if (callbacks.keyboard) {
-                callbacks.keyboard(static_cast<unsigned char>(e.a), reportedX, reportedY);
-            }
-            break;
-        case EventKind::Entry:
-            if (callbacks.entry) {
-                callbacks.entry(e.a);
-            }
-            break;
-        }
+    // Each event leaves the queue before it is delivered: what the program
+    // asks for meanwhile (its warps' reports) is queued behind and delivered
+    // here too, and nothing is delivered twice, even if the program ends.
+    while (next < queued) {
+        const Event e = queue[next++];
+        deliver(e);
     }
+    next = 0;
     queued = 0;
 }
 
@@ -274,7 +452,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void marelWebFrame()
     deliverQueued();
     for (int calls = 0; !swapped && calls < IDLE_CALLS_PER_FRAME_CAP && callbacks.idle; ++calls) {
         callbacks.idle();
-        if (queued > 0) {
+        if (queued > next) {
             deliverQueued();  // our own warps' reports
         }
     }
@@ -351,9 +529,10 @@ void glutWarpPointer(int x, int y)
 {
     // Under the lock the pointer is ours: the warp is carried out and reported
     // as a display reports one. Without it the browser cannot move the
-    // pointer: the warp is dropped, as some desktops drop them.
+    // pointer: the warp is dropped, as some desktops drop them (and
+    // pointerFacts() says so beforehand, so that none is asked for).
     if (locked) {
-        reportAt(x, y);
+        push(EventKind::Warp, x, y);
     }
 }
 
@@ -403,3 +582,18 @@ void glutEntryFunc(void (*callback)(int))
 {
     callbacks.entry = callback;
 }
+
+// What the toolkit can tell of the report it is delivering: its own warp's,
+// or a movement of the user's pointer; and, before the capture, that no warp
+// will be carried out.
+void watchPointer(const char*) {}
+
+PointerFacts pointerFacts(int, int)
+{
+    PointerFacts facts;
+    facts.made = deliveringWarp ? PointerMade::Display : PointerMade::Deltas;
+    facts.warpsDropped = !locked;
+    return facts;
+}
+
+void drainPointerEvents() {}

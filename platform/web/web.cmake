@@ -34,7 +34,6 @@ add_library(marel_gl STATIC
     overlay/frame_rate_display.cpp
     app/shell.cpp
     platform/web/monitors_web.cpp
-    platform/pointer_facts_none.cpp
     platform/web/gl_layer.cpp
     platform/web/toolkit.cpp
     platform/web/webgl.cpp

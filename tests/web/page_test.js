@@ -282,6 +282,93 @@ async function thePointerAndTheEnd(browser) {
     await page.close();
 }
 
+// Moves (and clicks) dispatched on the canvas all in one task, so that they
+// reach the page within one animation frame; then waits for the frames that
+// deliver them. Each move is { x, y } (canvas pixels, not captured) or
+// { dx, dy } (captured); a click is { click: true }.
+async function inOneFrame(page, events) {
+    await page.evaluate(async (events) => {
+        const canvas = document.getElementById('canvas');
+        const r = canvas.getBoundingClientRect();
+        for (const e of events) {
+            if (e.click) {
+                canvas.dispatchEvent(new MouseEvent('mousedown', { button: 0, bubbles: true }));
+                canvas.dispatchEvent(new MouseEvent('mouseup', { button: 0, bubbles: true }));
+            } else if (e.dx !== undefined) {
+                canvas.dispatchEvent(new MouseEvent('mousemove', { movementX: e.dx, movementY: e.dy, bubbles: true }));
+            } else {
+                canvas.dispatchEvent(new MouseEvent('mousemove', { clientX: r.left + e.x, clientY: r.top + e.y,
+                                                                   bubbles: true }));
+            }
+        }
+        const frame = () => new Promise((resolve) => requestAnimationFrame(resolve));
+        await frame();
+        await frame();
+    }, events);
+}
+
+function wrapped(angle) {
+    return Math.atan2(Math.sin(angle), Math.cos(angle));
+}
+
+// Floods of input in one animation frame, as a 1000 Hz mouse makes over a
+// frame held up for a quarter of a second, and more: nothing is lost, each
+// turns exactly its total, and the page's own warps are never lost among them.
+async function floods(browser) {
+    const { page, said } = await open(browser, probePath);
+    await sleep(800);
+    const box = await page.evaluate(() => {
+        const r = document.getElementById('canvas').getBoundingClientRect();
+        return { x: Math.round(r.left + 250), y: Math.round(r.top + 250) };
+    });
+    const near = (turn, expected, what) =>
+        assert.ok(Math.abs(wrapped(turn - expected)) < 0.002, `${what}: ${turn} rad, not ${expected}`);
+
+    // Not captured, the browser cannot move the pointer, and a step onto the
+    // canvas's centre pixel is a movement like any other.
+    await page.mouse.move(box.x - 100, box.y);
+    await sleep(150);
+    let before = await camera(page);
+    for (let x = box.x - 95; x <= box.x + 100; x += 5) await page.mouse.move(x, box.y);
+    await sleep(200);
+    near(angleBetween(before, await camera(page)), -200 * TURN_RATE, '40 steps of 5 px along the centre row');
+    // 10,000 moves between the centre and the pixel beside it in one frame:
+    // nothing turns once that frame is delivered; then 200 px turns 0.200.
+    await page.mouse.move(box.x, box.y);
+    await sleep(150);
+    before = await camera(page);
+    await inOneFrame(page, Array.from({ length: 10000 }, (_, i) => ({ x: 250 + (i % 2 === 0 ? 1 : 0), y: 250 })));
+    near(angleBetween(before, await camera(page)), 0, '10,000 moves to and fro by 1 px, not captured');
+    await page.mouse.move(box.x + 200, box.y);
+    await sleep(200);
+    near(angleBetween(before, await camera(page)), -200 * TURN_RATE, 'then 200 px');
+
+    // Captured: 10,000 moves of 1 px in one frame turn 10 rad; then 200 px turns 0.200.
+    await page.mouse.move(box.x, box.y);
+    await page.mouse.click(box.x, box.y);
+    await sleep(300);
+    assert.strictEqual(await page.evaluate(() => document.pointerLockElement !== null), true, 'captured');
+    before = await camera(page);
+    await inOneFrame(page, Array.from({ length: 10000 }, () => ({ dx: 1, dy: 0 })));
+    let flooded = await camera(page);
+    near(angleBetween(before, flooded), -10000 * TURN_RATE, '10,000 moves of 1 px, captured');
+    assert.ok(Math.abs(flooded.eye[2] - before.eye[2]) < 1e-3, 'and the eye as high as before');
+    await page.mouse.move(box.x + 200, box.y);
+    await sleep(200);
+    near(angleBetween(flooded, await camera(page)), -200 * TURN_RATE, 'then 200 px');
+
+    // 1,000 clicks among 1,000 moves of 1 px, in one frame: the moves turn
+    // 1 rad, and no button is left held.
+    before = await camera(page);
+    await inOneFrame(page, Array.from({ length: 2000 }, (_, i) => (i % 2 === 0 ? { click: true } : { dx: 1, dy: 0 })));
+    flooded = await camera(page);
+    near(angleBetween(before, flooded), -1000 * TURN_RATE, '1,000 moves among 1,000 clicks');
+    await sleep(400);
+    assert.ok(Math.abs(distance(await camera(page)) - distance(flooded)) < 1e-4, 'no button is left held');
+    assert.deepStrictEqual(said, [], 'nothing written to the console');
+    await page.close();
+}
+
 // A context lost (a GPU reset) and restored: the demo draws on.
 async function aLostContext(browser) {
     const { page, said } = await open(browser, pagePath);
@@ -422,6 +509,7 @@ async function withoutWhatItNeeds() {
         await thePicture(browser);
         await thePictureAgainstTheNative(browser);
         await thePointerAndTheEnd(browser);
+        await floods(browser);
         await aLostContext(browser);
         await fromAServer(browser);
         await aFrameThatMayNotLock(browser);
