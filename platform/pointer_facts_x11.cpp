@@ -168,8 +168,8 @@ void takeEvents()
             // A device's axes changed. The master's change at every switch of
             // the device that moves it (SlaveSwitch) changes nothing here.
             const auto* changed = static_cast<const XIDeviceChangedEvent*>(cookie.data);
-            if (changed->reason == XIDeviceChange && validDevice(changed->sourceid)) {
-                watch.axes[changed->sourceid] = Axes::NotAsked;
+            if (changed->reason == XIDeviceChange && validDevice(changed->deviceid)) {
+                watch.axes[changed->deviceid] = Axes::NotAsked;
             }
         }
         XFreeEventData(watch.display, &cookie);

@@ -100,6 +100,10 @@ make_system() {
 # enter_system DIR: the kernel's file systems and the package cache inside it.
 enter_system() {
     local dir="$1"
+    # The system's root a mount point of its own, as a booted system's is, so
+    # that a private mount namespace inside it (the XWayland test's) can make
+    # its mounts private.
+    marel_mount --bind "$dir" "$dir"
     marel_mount --rbind /dev "$dir/dev"
     marel_mount -t proc proc "$dir/proc"
     marel_mount --rbind /sys "$dir/sys"

@@ -8,13 +8,13 @@
 # fails and says why.
 #   tests/e2e/private_namespace.sh PROGRAM [ARGUMENTS...]
 set -eu
-if unshare -m -n true 2>/dev/null; then
+if refusal=$(unshare -m -n true 2>&1); then
     namespace="-m -n"
 elif unshare -r -m -n true 2>/dev/null; then
     namespace="-r -m -n"
 else
-    echo "private_namespace.sh: cannot make a private mount and network namespace here: run as root," \
-         "or allow unprivileged user namespaces (sysctl kernel.unprivileged_userns_clone=1)" >&2
+    echo "private_namespace.sh: cannot make a private mount and network namespace here ($refusal):" \
+         "run as root, or allow unprivileged user namespaces (sysctl kernel.unprivileged_userns_clone=1)" >&2
     exit 1
 fi
 # unshare makes the new namespace's mounts private, so the tmpfs stays in it.
