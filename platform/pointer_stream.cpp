@@ -111,7 +111,13 @@ PointerFacts PointerStream::report(int x, int y, int originX, int originY)
         }
         return facts;
     }
-    return PointerFacts{};
+    // No movement of the pointer went there: the display moved it without
+    // reporting a device's motion for it (Xephyr reports its warps only to
+    // the client whose window the pointer is in). Told of no movement at all,
+    // the display tells nothing.
+    PointerFacts facts;
+    facts.made = added_ > 0 ? PointerMade::Display : PointerMade::Unknown;
+    return facts;
 }
 
 void PointerStream::forgetDevices()

@@ -54,7 +54,8 @@ public:
 
     // The facts for a report at (x, y), window pixels, of a window whose
     // top-left corner is at `originX`, `originY` on the screen. The movement
-    // found and every one before it are used up; none found gives Unknown.
+    // found and every one before it are used up; none found is the
+    // display's own (Display, its time unknown), or Unknown before any came.
     PointerFacts report(int x, int y, int originX, int originY);
 
     // Devices came, went or changed: what was noted of them is forgotten.
