@@ -105,23 +105,37 @@ PointerCapture::Followed PointerCapture::follow(PointerPoint at, const PointerFa
         last_ = at;
         return followed;
     }
+    // Where the device's pointer was: after a warp that moved only the
+    // display's pointer, where that device's last report put it.
+    PointerPoint from = last_;
+    if (positions) {
+        from = facts.deviceFromKnown ? PointerPoint{facts.deviceFromX, facts.deviceFromY} : device_;
+    }
     if (positions && warpsHold_ && at == warpTarget_ && (warpsInFlight_ > 0 || warpCarriedOut_)) {
         // The device itself puts the user's pointer where our warp sent the
         // display's: its far end (a viewer that follows the server's pointer)
-        // carried the warp out too, so warps hold here. Once they are known
-        // not to, a report there is the user's own move onto it.
+        // carried the warp out too, so warps hold here. Or the user moved
+        // onto that pixel: only the device's next report after a warp tells,
+        // so the movement waits. A second such report shows a viewer that
+        // follows, and what waited was no movement.
+        withheld_ = !withheld_;
+        withheldFrom_ = from;
+        withheldTo_ = at;
         warpCarriedOut_ = false;
         last_ = at;
         device_ = at;
         return followed;
     }
-    if (positions && warpCarriedOut_ &&
-        !(facts.deviceFromKnown && PointerPoint{facts.deviceFromX, facts.deviceFromY} == warpTarget_)) {
+    PointerPoint withheldTurn{0, 0};
+    if (positions && warpCarriedOut_) {
         // Our warp was carried out, yet the device still reports the user's
-        // pointer, which the warp did not move: no warp can hold it here.
-        // (One that has put its pointer on the warp's target since, with no
-        // report of it reaching us, follows the warps.)
+        // pointer, which the warp did not move: no warp can hold it here, and
+        // a movement that waited was the user's own.
         warpsHold_ = false;
+        if (withheld_) {
+            withheldTurn = PointerPoint{withheldFrom_.x - withheldTo_.x, withheldFrom_.y - withheldTo_.y};
+            withheld_ = false;
+        }
     }
     if (facts.made != PointerMade::Display) {
         // A second report of a warp (one asked for again before the first
@@ -142,16 +156,10 @@ PointerCapture::Followed PointerCapture::follow(PointerPoint at, const PointerFa
         followed.goHome = true;
         return followed;
     }
-    // Where the device's pointer was: after a warp that moved only the
-    // display's pointer, where that device last put it.
-    PointerPoint from = last_;
-    if (positions) {
-        from = facts.deviceFromKnown ? PointerPoint{facts.deviceFromX, facts.deviceFromY} : device_;
-    }
     if (facts.made != PointerMade::Display) {
         device_ = at;
     }
-    if (at == from) {
+    if (at == from && withheldTurn == PointerPoint{0, 0}) {
         // Not a movement: the pointer reported again where it was, as a
         // display that cannot carry out a warp does after each one. Warping
         // again would only bring the same report back.
@@ -159,8 +167,8 @@ PointerCapture::Followed PointerCapture::follow(PointerPoint at, const PointerFa
         return followed;
     }
     followed.response.turned = true;
-    followed.response.yaw = turnBetween(from.x, at.x);
-    followed.response.pitch = turnBetween(from.y, at.y);
+    followed.response.yaw = turnBetween(from.x, at.x) + static_cast<float>(withheldTurn.x) * TURN_RATE;
+    followed.response.pitch = turnBetween(from.y, at.y) + static_cast<float>(withheldTurn.y) * TURN_RATE;
     last_ = at;
     followed.goHome = !positions || warpsHold_;
     return followed;

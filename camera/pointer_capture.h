@@ -70,6 +70,7 @@ public:
         known_ = false;
         warpCarriedOut_ = false;
         warpsHold_ = true;
+        withheld_ = false;
     }
 
     // One report of the pointer at (x, y). `placement` is called only when the
@@ -123,4 +124,10 @@ private:
     // again, as a delta at the same time.
     bool placedOnEntry_ = false;
     uint32_t entryTime_ = 0;
+    // A device's report at our warp's target, right after the warp: a viewer
+    // following it, or the user's own move there, which turns once the
+    // device is seen not to follow.
+    bool withheld_ = false;
+    PointerPoint withheldFrom_;
+    PointerPoint withheldTo_;
 };

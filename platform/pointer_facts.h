@@ -20,9 +20,9 @@ enum class PointerMade {
 
 struct PointerFacts {
     PointerMade made = PointerMade::Unknown;
-    // Positions: where the same device had put the pointer before this report,
-    // in window pixels, when the display says so in screen pixels (not a
-    // tablet's own units). The user's pointer moved from there.
+    // Positions: where the same device's last report put the pointer, in
+    // window pixels. The user's pointer moved from there, also by any
+    // movement of it that the display made no report of.
     bool deviceFromKnown = false;
     int deviceFromX = 0;
     int deviceFromY = 0;

@@ -75,15 +75,8 @@ void PointerStream::move(const PointerMove& move)
                 kept.time = raw.time;
             }
         }
-        if (kept.made == PointerMade::Positions) {
-            kept.deviceFromKnown = device.placedKnown;
-            kept.deviceFromX = device.placedX;
-            kept.deviceFromY = device.placedY;
-            device.placedKnown = move.toKnown;
-            device.placedX = kept.toX;
-            device.placedY = kept.toY;
-        }
     }
+    kept.source = move.source;
     kept_[added_ % KEPT] = kept;
     ++added_;
 }
@@ -104,10 +97,21 @@ PointerFacts PointerStream::report(int x, int y, int originX, int originY)
         facts.made = kept.made;
         facts.timeKnown = true;
         facts.time = kept.time;
-        if (kept.deviceFromKnown) {
-            facts.deviceFromKnown = true;
-            facts.deviceFromX = static_cast<int>(kept.deviceFromX - originX);
-            facts.deviceFromY = static_cast<int>(kept.deviceFromY - originY);
+        if (kept.made == PointerMade::Positions && validDevice(kept.source)) {
+            // Measured from where this device's last report put the pointer,
+            // not from its last movement: one the display made no report of
+            // (the user's pointer moved onto the pixel where our warp had put
+            // the display's, and nothing there moved) is then counted in the
+            // next report, not lost.
+            Device& device = devices_[kept.source];
+            if (device.reportedKnown) {
+                facts.deviceFromKnown = true;
+                facts.deviceFromX = static_cast<int>(device.reportedX - originX);
+                facts.deviceFromY = static_cast<int>(device.reportedY - originY);
+            }
+            device.reportedKnown = true;
+            device.reportedX = screenX;
+            device.reportedY = screenY;
         }
         return facts;
     }

@@ -67,20 +67,18 @@ private:
         RawMotion motion;
     };
     struct Kept {
+        int source = 0;
         PointerMade made = PointerMade::Unknown;
         uint32_t time = 0;  // of the device's event behind it, or of the movement where there is none
         bool toKnown = false;
         int64_t toX = 0;  // whole screen pixels, as the toolkit reports them
         int64_t toY = 0;
-        bool deviceFromKnown = false;
-        int64_t deviceFromX = 0;
-        int64_t deviceFromY = 0;
     };
     struct Device {
         Pending pending;
-        bool placedKnown = false;  // where this device last put the pointer itself
-        int64_t placedX = 0;
-        int64_t placedY = 0;
+        bool reportedKnown = false;  // where this device's last report put the pointer, screen pixels
+        int64_t reportedX = 0;
+        int64_t reportedY = 0;
     };
 
     Device devices_[MAX_DEVICES];

@@ -202,11 +202,12 @@ TEST(PointerCapture, WhereTheDisplayTellsWhatMovedThePointerTheTurnIsTheUsersMov
           byDevice(report(250, 250), {{155, 250}}), byDevice(report(260, 250, -10, 0, HOME), {{250, 250}}),
           byDisplay(report(250, 250)), byDevice(report(250, 250), {{260, 250}}),
           byDevice(report(250, 240, 0, 10, HOME), {{250, 250}})}},
-        {"a viewer that followed the warp, its report of the target not reaching us; then one that did not",
+        {"a viewer that does not follow, the user's pointer moved onto the warp's target: counted once it shows",
          ONE, CENTRED,
          {byDevice(report(155, 250, 0, 0, HOME)), byDisplay(report(250, 250)),
-          byDevice(report(260, 250, -10, 0, HOME), {{250, 250}}), byDisplay(report(250, 250)),
-          byDevice(report(250, 240, 10, 10), {{260, 250}})}},
+          byDevice(report(250, 250), {{155, 250}}), byDevice(report(255, 250, -5, 0, HOME), {{250, 250}}),
+          byDisplay(report(250, 250)), byDevice(report(260, 250, -100, 0), {{255, 250}}),
+          byDevice(report(265, 250, -5, 0), {{260, 250}})}},
         {"reports queued before that warp count from where the device put the pointer",
          ONE, CENTRED,
          {byDevice(report(100, 250, 0, 0, HOME)), byDevice(report(110, 250, -10, 0, HOME), {{100, 250}}),
@@ -357,6 +358,20 @@ TEST(PointerStream, EachReportIsJudgedByTheMovementThatMadeItWhateverArrivesArou
         stream.raw(rawAt(VIEWER, 700, 532));
         stream.move(moved(VIEWER, 2, 366, 700));
         expectTold(stream, 309, {PointerMade::Positions});
+    }
+    {
+        SCOPED_TRACE("a device's move onto where our warp put the pointer makes no report: the next counts it");
+        PointerStream stream;
+        stream.raw(rawAt(VIEWER, 841, 532));
+        stream.move(moved(VIEWER, 1, 641, 841));
+        stream.move(moved(VIEWER, 2, 841, 641));  // our warp
+        stream.raw(rawAt(VIEWER, 641, 532));
+        stream.move(moved(VIEWER, 3, 641, 641));  // the user back onto it: nothing moved, no report
+        stream.raw(rawAt(VIEWER, 646, 532));
+        stream.move(moved(VIEWER, 4, 641, 646));
+        expectTold(stream, 450, {PointerMade::Positions});
+        expectTold(stream, 250, {PointerMade::Display});
+        expectTold(stream, 255, {PointerMade::Positions, 450});
     }
     {
         SCOPED_TRACE("two devices interleaved: each raw motion goes with its own device's movement");

@@ -540,6 +540,34 @@ INSTANTIATE_TEST_SUITE_P(Pointer, ScreenSharing, testing::Values(1, 2, 5),
                              return std::to_string(info.param) + "ms";
                          });
 
+// Where the user's pointer moves onto the window's centre just after the
+// program's first warp has put the shared desktop's pointer there, x11vnc's
+// report of it looks like a viewer following that warp: the movement turns
+// once the next reports show that the viewer does not follow.
+TEST(Pointer, ThroughX11vncAMoveOntoTheCentreJustAfterTheFirstWarpTurnsItsLength)
+{
+    const auto desktop = std::make_shared<XvfbServer>(Nested::ScreenShare);
+    MarelProgram program(desktop, "", Probes{.eye = true});
+    ASSERT_EQ(program.waitForWindow(), 1) << program.standardError();
+    Eye start;
+    ASSERT_TRUE(program.waitForEye(start, 1));
+    NestedUser user(*desktop, program);
+    const Point centre = user.centre();
+    // In at 100 px right of the centre: the program tries its warp there
+    // (so the pointer may be at the centre before it could be seen there).
+    program.watchMotion();
+    EXPECT_EQ(userInput(*desktop, user.onto({centre.x + 100, centre.y})), 0);
+    EXPECT_TRUE(program.waitForMotion("the pointer come in", [](const std::vector<Point>& m) {
+        return std::find(m.begin(), m.end(), Point{350, 250}) != m.end();
+    }));
+    const Eye in = settledEye(program);
+    moveMouse(desktop->userDisplay(), {{false, -100, 0}, {false, 5, 0}, {false, 5, 0}}, 50ms);
+    EXPECT_NEAR(turnedBy(program, in, 0.090).azimuth() - in.azimuth(), 0.090, TURN_TOLERANCE);
+
+    program.pressEscape();
+    EXPECT_TRUE(program.waitForEnd(1));
+}
+
 // Two devices move one pointer: the VNC viewer's (the user's mouse at the
 // viewer) and XTest on the VNC server itself (a tool on the remote desktop).
 // Each movement turns by its own length, however they interleave.
