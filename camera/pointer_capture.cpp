@@ -119,23 +119,21 @@ PointerCapture::Followed PointerCapture::follow(PointerPoint at, const PointerFa
         // so the movement waits. A second such report shows a viewer that
         // follows, and what waited was no movement.
         withheld_ = !withheld_;
-        withheldFrom_ = from;
-        withheldTo_ = at;
+        withheldYaw_ = turnBetween(from.x, at.x);
+        withheldPitch_ = turnBetween(from.y, at.y);
         warpCarriedOut_ = false;
         last_ = at;
         device_ = at;
         return followed;
     }
-    PointerPoint withheldTurn{0, 0};
+    bool released = false;
     if (positions && warpCarriedOut_) {
         // Our warp was carried out, yet the device still reports the user's
         // pointer, which the warp did not move: no warp can hold it here, and
         // a movement that waited was the user's own.
         warpsHold_ = false;
-        if (withheld_) {
-            withheldTurn = PointerPoint{withheldFrom_.x - withheldTo_.x, withheldFrom_.y - withheldTo_.y};
-            withheld_ = false;
-        }
+        released = withheld_;
+        withheld_ = false;
     }
     if (facts.made != PointerMade::Display) {
         // A second report of a warp (one asked for again before the first
@@ -159,7 +157,7 @@ PointerCapture::Followed PointerCapture::follow(PointerPoint at, const PointerFa
     if (facts.made != PointerMade::Display) {
         device_ = at;
     }
-    if (at == from && withheldTurn == PointerPoint{0, 0}) {
+    if (at == from && !released) {
         // Not a movement: the pointer reported again where it was, as a
         // display that cannot carry out a warp does after each one. Warping
         // again would only bring the same report back.
@@ -167,8 +165,8 @@ PointerCapture::Followed PointerCapture::follow(PointerPoint at, const PointerFa
         return followed;
     }
     followed.response.turned = true;
-    followed.response.yaw = turnBetween(from.x, at.x) + static_cast<float>(withheldTurn.x) * TURN_RATE;
-    followed.response.pitch = turnBetween(from.y, at.y) + static_cast<float>(withheldTurn.y) * TURN_RATE;
+    followed.response.yaw = turnBetween(from.x, at.x) + (released ? withheldYaw_ : 0.0f);
+    followed.response.pitch = turnBetween(from.y, at.y) + (released ? withheldPitch_ : 0.0f);
     last_ = at;
     followed.goHome = !positions || warpsHold_;
     return followed;

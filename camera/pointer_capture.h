@@ -128,6 +128,6 @@ private:
     // following it, or the user's own move there, which turns once the
     // device is seen not to follow.
     bool withheld_ = false;
-    PointerPoint withheldFrom_;
-    PointerPoint withheldTo_;
+    float withheldYaw_ = 0.0f;    // radians
+    float withheldPitch_ = 0.0f;  // radians
 };
