@@ -115,12 +115,18 @@ PointerCapture::Followed PointerCapture::follow(PointerPoint at, const PointerFa
         // The device itself puts the user's pointer where our warp sent the
         // display's: its far end (a viewer that follows the server's pointer)
         // carried the warp out too, so warps hold here. Or the user moved
-        // onto that pixel: only the device's next report after a warp tells,
-        // so the movement waits. A second such report shows a viewer that
-        // follows, and what waited was no movement.
-        withheld_ = !withheld_;
-        withheldYaw_ = turnBetween(from.x, at.x);
-        withheldPitch_ = turnBetween(from.y, at.y);
+        // onto that pixel: only a report of the device from elsewhere just
+        // after a warp tells (then warps do not hold), so the movement waits.
+        // A device that answers several warps in a row so follows them, and
+        // what waited was no movement.
+        constexpr int ANSWERS_OF_A_FOLLOWER = 3;  // warps in a row answered at their target
+        if (++warpsAnswered_ >= ANSWERS_OF_A_FOLLOWER) {
+            withheldYaw_ = 0.0f;
+            withheldPitch_ = 0.0f;
+        } else {
+            withheldYaw_ += turnBetween(from.x, at.x);
+            withheldPitch_ += turnBetween(from.y, at.y);
+        }
         warpCarriedOut_ = false;
         last_ = at;
         device_ = at;
@@ -132,8 +138,7 @@ PointerCapture::Followed PointerCapture::follow(PointerPoint at, const PointerFa
         // pointer, which the warp did not move: no warp can hold it here, and
         // a movement that waited was the user's own.
         warpsHold_ = false;
-        released = withheld_;
-        withheld_ = false;
+        released = withheldYaw_ != 0.0f || withheldPitch_ != 0.0f;
     }
     if (facts.made != PointerMade::Display) {
         // A second report of a warp (one asked for again before the first
@@ -167,6 +172,10 @@ PointerCapture::Followed PointerCapture::follow(PointerPoint at, const PointerFa
     followed.response.turned = true;
     followed.response.yaw = turnBetween(from.x, at.x) + (released ? withheldYaw_ : 0.0f);
     followed.response.pitch = turnBetween(from.y, at.y) + (released ? withheldPitch_ : 0.0f);
+    if (released) {
+        withheldYaw_ = 0.0f;
+        withheldPitch_ = 0.0f;
+    }
     last_ = at;
     followed.goHome = !positions || warpsHold_;
     return followed;

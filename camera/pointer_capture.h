@@ -70,7 +70,9 @@ public:
         known_ = false;
         warpCarriedOut_ = false;
         warpsHold_ = true;
-        withheld_ = false;
+        warpsAnswered_ = 0;
+        withheldYaw_ = 0.0f;
+        withheldPitch_ = 0.0f;
     }
 
     // One report of the pointer at (x, y). `placement` is called only when the
@@ -124,10 +126,10 @@ private:
     // again, as a delta at the same time.
     bool placedOnEntry_ = false;
     uint32_t entryTime_ = 0;
-    // A device's report at our warp's target, right after the warp: a viewer
-    // following it, or the user's own move there, which turns once the
-    // device is seen not to follow.
-    bool withheld_ = false;
-    float withheldYaw_ = 0.0f;    // radians
-    float withheldPitch_ = 0.0f;  // radians
+    // A device's reports at our warp's target, right after the warps: a
+    // viewer following them, or the user's own moves there, which turn once
+    // the device is seen not to follow.
+    int warpsAnswered_ = 0;       // warps answered so, in a row
+    float withheldYaw_ = 0.0f;    // radians waiting
+    float withheldPitch_ = 0.0f;  // radians waiting
 };
