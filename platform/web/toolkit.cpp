@@ -328,12 +328,13 @@ void reportMotion(int x, int y)
     }
 }
 
-// A warp the program asked for during the last report, if one waits last:
-// delivered now, between the steps of a merged movement, so that each step
-// is measured from where the warp put the pointer.
+// A warp the program asked for during the last report, if it is all that
+// waits: delivered now, between the steps of a merged movement, so that each
+// step is measured from where the warp put the pointer. Behind other waiting
+// events it stays behind them.
 void deliverWaitingWarp()
 {
-    if (queued > next && queue[queued - 1].kind == EventKind::Warp) {
+    if (queued == next + 1 && queue[next].kind == EventKind::Warp) {
         const Event warp = queue[--queued];
         deliveringWarp = true;
         reportMotion(static_cast<int>(warp.a), static_cast<int>(warp.b));
