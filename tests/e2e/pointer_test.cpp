@@ -647,6 +647,9 @@ TEST(Pointer, ThroughAViewerThatNeverSaysThePointerLeftAReEntryTurnsAsAFastMovem
 TEST(PointerXWayland, TheFirstAndTheSecondEntryTurnOnlyWhatWasMovedInside)
 {
     const auto desktop = std::make_shared<XvfbServer>(Nested::XWayland);
+    // The pointer outside where the window will open, so that the program's
+    // first warp is made before the pointer ever comes in.
+    moveMouse(desktop->userDisplay(), {{true, 100, 100}});
     MarelProgram program(desktop, "", Probes{.eye = true});
     ASSERT_EQ(program.waitForWindow(), 1) << program.standardError();
     Eye start;
