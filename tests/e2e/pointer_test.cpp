@@ -553,15 +553,38 @@ TEST(Pointer, ThroughX11vncAMoveOntoTheCentreJustAfterTheFirstWarpTurnsItsLength
     ASSERT_TRUE(program.waitForEye(start, 1));
     NestedUser user(*desktop, program);
     const Point centre = user.centre();
+    // Each step waits until the server has made the moves before it and the
+    // warps that answer them: a loaded machine answers later than a user's
+    // 50 ms, and x11vnc then passes the next moves on before the warp.
+    const auto seen = [&](const std::string& what, std::vector<Point> path) {
+        return program.waitForMotion(what, [path](const std::vector<Point>& m) {
+            auto next = m.begin();
+            for (const Point& p : path) {
+                next = std::find(next, m.end(), p);
+                if (next == m.end()) {
+                    return false;
+                }
+                ++next;
+            }
+            return true;
+        });
+    };
     // In at 100 px right of the centre: the program tries its warp there
     // (so the pointer may be at the centre before it could be seen there).
     program.watchMotion();
     EXPECT_EQ(userInput(*desktop, user.onto({centre.x + 100, centre.y})), 0);
-    EXPECT_TRUE(program.waitForMotion("the pointer come in", [](const std::vector<Point>& m) {
-        return std::find(m.begin(), m.end(), Point{350, 250}) != m.end();
-    }));
+    const Point home{250, 250};  // the window's centre, in window pixels
+    EXPECT_TRUE(seen("the pointer come in and warped", {{350, 250}, home}));
     const Eye in = settledEye(program);
-    moveMouse(desktop->userDisplay(), {{false, -100, 0}, {false, 5, 0}, {false, 5, 0}}, 50ms);
+    moveMouse(desktop->userDisplay(), {{false, -100, 0}});
+    EXPECT_TRUE(seen("the move onto the centre", {home}));
+    // The move onto the centre turns once the viewer is seen not to follow
+    // the warps: at its first move after the program's next warp was carried
+    // out. Had both 5 px moves come before that warp, nothing after them
+    // would tell, and the turn would wait for the user's next move.
+    moveMouse(desktop->userDisplay(), {{false, 5, 0}});
+    EXPECT_TRUE(seen("5 px right and the warp back", {{255, 250}, home}));
+    moveMouse(desktop->userDisplay(), {{false, 5, 0}});
     EXPECT_NEAR(turnedBy(program, in, 0.090).azimuth() - in.azimuth(), 0.090, TURN_TOLERANCE);
 
     program.pressEscape();
