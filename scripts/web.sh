@@ -17,7 +17,10 @@ packages=(cmake make emscripten xfonts-base pcf2bdf)
 if [ "${1:-}" != "--no-test" ]; then
     # Chromium; GoogleTest's sources; and the native test build, which draws
     # the picture the page's is compared with on a private Xvfb.
-    packages+=(chromium libgtest-dev "${MAREL_RUN_PACKAGES[@]}" libxfixes-dev libxtst-dev libbenchmark-dev xvfb xauth)
+    # Firefox and WebKitGTK's MiniBrowser with its WebDriver, each on an Xvfb
+    # of its own under openbox, moved by xdotool (wmctrl: whether openbox is up).
+    packages+=(chromium libgtest-dev "${MAREL_RUN_PACKAGES[@]}" libxfixes-dev libxtst-dev libbenchmark-dev xvfb xauth
+               firefox-esr webkit2gtk-driver openbox wmctrl xdotool)
 fi
 # node and npm: Debian's, unless a node of another origin is already there
 # (its own npm comes with it, and Debian's would conflict with it).
@@ -53,7 +56,7 @@ section "Test tools (puppeteer-core, as pinned in tests/web/package-lock.json)"
 # Debian's Chromium is used: nothing may download a browser.
 (cd "$MAREL_ROOT/tests/web" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
 
-section "Unit tests under node, and the page in headless Chromium"
+section "Unit tests under node, and the page in headless Chromium, Firefox and WebKitGTK"
 marel_ctest web
 grep -h '^picture against' "$WEB_BUILD/Testing/Temporary/LastTest.log"
 

@@ -80,6 +80,8 @@ int reportedX = 0;
 int reportedY = 0;
 bool locked = false;
 bool lockRefused = false;  // refused or unavailable: positions as on a desktop that drops warps
+bool lockOnRelease = false;  // the capturing click came to a page without focus
+bool lockOnFocus = false;    // and its button came up before the focus did
 bool buttonDown[BUTTONS] = {false, false, false};       // as the browser last said
 bool deliveredDown[BUTTONS] = {false, false, false};    // as the program was last told
 bool deliveringWarp = false;  // the report being delivered is our warp's
@@ -240,8 +242,24 @@ EM_JS(int, requestCanvasLock, (), {
     }
 });
 
+// Whether the page has the keyboard focus. A click into a window that is
+// not yet the active one gives it the focus only after the button went down,
+// and Firefox refuses the lock to a page without it.
+EM_JS(int, pageHasFocus, (), { return document.hasFocus() ? 1 : 0; });
+
 EM_BOOL onMouseDown(int, const EmscriptenMouseEvent* e, void*)
 {
+    if (lockOnFocus) {
+        // The last click's focus never came (a frame that a click does not
+        // focus): the lock is as good as refused, and this click presses.
+        lockOnFocus = false;
+        lockRefused = true;
+    }
+    if (!locked && !lockRefused && pageHasFocus() == 0) {
+        // The capturing click asks once the button comes up, with the focus.
+        lockOnRelease = true;
+        return EM_TRUE;
+    }
     if (!locked) {
         // The capturing click asks for the lock and does nothing else. Once
         // the lock has been refused, clicks still ask (the refusal may have
@@ -262,6 +280,15 @@ EM_BOOL onMouseDown(int, const EmscriptenMouseEvent* e, void*)
 
 EM_BOOL onMouseUp(int, const EmscriptenMouseEvent* e, void*)
 {
+    if (lockOnRelease) {
+        lockOnRelease = false;
+        if (pageHasFocus() == 0) {
+            lockOnFocus = true;  // the window manager's focus is on its way
+        } else if (!locked && requestCanvasLock() == 0) {
+            lockRefused = true;
+        }
+        return EM_TRUE;
+    }
     if (e->button < BUTTONS && buttonDown[e->button]) {
         buttonDown[e->button] = false;
         push(EventKind::Button, e->button, GLUT_UP);
@@ -277,6 +304,11 @@ EM_BOOL onMouseEnter(int, const EmscriptenMouseEvent*, void*)
     return EM_FALSE;
 }
 
+// The page's line follows the lock: "captured", "free" or "refused".
+EM_JS(void, tellPageOfLock, (const char* state), {
+    if (Module['marelLock']) Module['marelLock'](UTF8ToString(state));
+});
+
 EM_BOOL onPointerLockChange(int, const EmscriptenPointerlockChangeEvent* e, void*)
 {
     releaseButtons();
@@ -284,24 +316,47 @@ EM_BOOL onPointerLockChange(int, const EmscriptenPointerlockChangeEvent* e, void
     if (locked) {
         lockRefused = false;
     }
+    tellPageOfLock(locked ? "captured" : "free");
     return EM_FALSE;
 }
 
 EM_BOOL onPointerLockError(int, const void*, void*)
 {
     lockRefused = true;
+    tellPageOfLock("refused");
     return EM_FALSE;
 }
 
 EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* e, void*)
 {
     if (e->keyCode == ESCAPE) {
-        push(EventKind::Key, ESCAPE, 0);
+        if (locked) {
+            // Chromium and Firefox keep an Escape that ends the lock for
+            // themselves; WebKit passes it on while the pointer is still
+            // locked, and ends the lock after. Either way it only frees
+            // the mouse: the next Escape ends the program.
+            emscripten_exit_pointerlock();
+        } else {
+            push(EventKind::Key, ESCAPE, 0);
+        }
         return EM_TRUE;
     }
     // A printable character; the others (function keys, reload) stay the browser's.
     if (e->key[0] != '\0' && e->key[1] == '\0') {
         push(EventKind::Key, static_cast<unsigned char>(e->key[0]), 0);
+    }
+    return EM_FALSE;
+}
+
+// The focus that the capturing click brought, still within the click's
+// activation: the lock is asked for now.
+EM_BOOL onFocus(int, const EmscriptenFocusEvent*, void*)
+{
+    if (lockOnFocus) {
+        lockOnFocus = false;
+        if (!locked && requestCanvasLock() == 0) {
+            lockRefused = true;
+        }
     }
     return EM_FALSE;
 }
@@ -490,6 +545,7 @@ int glutCreateWindow(const char* title)
                                              onPointerLockError);
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, onKeyDown);
     emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onBlur);
+    emscripten_set_focus_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onFocus);
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, onVisibilityChange);
     EmscriptenPointerlockChangeEvent status;
     if (emscripten_get_pointerlock_status(&status) == EMSCRIPTEN_RESULT_NOT_SUPPORTED) {

@@ -97,10 +97,14 @@ if(BUILD_TESTING)
     marel_web_page(marel_web_probe PAGE ${MAREL_WEB_PROBE_PAGE}
                    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/eye_hook.cpp
                            ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/driven_picture.cpp)
-    add_test(NAME web_page
-             COMMAND ${MAREL_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/page_test.js
-                     ${MAREL_WEB_PAGE} ${MAREL_WEB_PROBE_PAGE} ${MAREL_WEB_NATIVE_PICTURE})
-    set_tests_properties(web_page PROPERTIES LABELS web TIMEOUT 300)
+    # One driver, three engines: Chromium headless, Firefox and WebKitGTK each
+    # on an Xvfb of its own (tests/web/engines.js).
+    foreach(engine chromium firefox webkit)
+        add_test(NAME web_page_${engine}
+                 COMMAND ${MAREL_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/page_test.js ${engine}
+                         ${MAREL_WEB_PAGE} ${MAREL_WEB_PROBE_PAGE} ${MAREL_WEB_NATIVE_PICTURE})
+        set_tests_properties(web_page_${engine} PROPERTIES LABELS web TIMEOUT 300)
+    endforeach()
 endif()
 
 if(BUILD_TESTING)
