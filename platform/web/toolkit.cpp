@@ -14,6 +14,7 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <cmath>
 #include <cstdint>
 
 namespace {
@@ -216,8 +217,19 @@ void releaseButtons()
     }
 }
 
+// Whether the mouse event being handled was made by the browser from a touch
+// or a pen (its pointer event comes first): those are taken as contacts
+// (listenToContacts()), never as the mouse.
+EM_JS(int, fromContact, (), {
+    var type = Module['marelLastPointerType'];
+    return type === 'touch' || type === 'pen' ? 1 : 0;
+});
+
 EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* e, void*)
 {
+    if (fromContact() != 0) {
+        return EM_FALSE;
+    }
     if (locked) {
         push(EventKind::Movement, e->movementX, e->movementY);
     } else {
@@ -249,6 +261,9 @@ EM_JS(int, pageHasFocus, (), { return document.hasFocus() ? 1 : 0; });
 
 EM_BOOL onMouseDown(int, const EmscriptenMouseEvent* e, void*)
 {
+    if (fromContact() != 0) {
+        return EM_FALSE;  // a touch or a pen never asks for the lock
+    }
     if (lockOnFocus) {
         // The last click's focus never came (a frame that a click does not
         // focus): the lock is as good as refused, and this click presses.
@@ -298,7 +313,7 @@ EM_BOOL onMouseUp(int, const EmscriptenMouseEvent* e, void*)
 
 EM_BOOL onMouseEnter(int, const EmscriptenMouseEvent*, void*)
 {
-    if (!locked) {
+    if (!locked && fromContact() == 0) {
         push(EventKind::Entry, GLUT_ENTERED, 0);
     }
     return EM_FALSE;
@@ -372,6 +387,63 @@ EM_BOOL onVisibilityChange(int, const EmscriptenVisibilityChangeEvent*, void*)
     releaseButtons();
     return EM_FALSE;
 }
+
+// Touches and pens over the canvas, and the page's on-screen buttons. The
+// first contact down drives: it reaches the program as the pointer entering
+// where it lands, and its moves as the pointer's, not captured (it turns by
+// exactly its length, as on a desktop that cannot put the pointer back). A
+// hovering pen and further fingers do nothing; the browser neither pans nor
+// zooms over the canvas (touch-action: none in the page), and no mouse
+// events are made from the contact (its pointerdown's default prevented).
+// The buttons act as the mouse's left and right buttons while held: a
+// contact on one is not captured by it, so that leaving it lets go.
+EM_JS(void, listenToContacts, (), {
+    var canvas = Module['canvas'];
+    var driving = null;
+    var remember = function(e) { Module['marelLastPointerType'] = e.pointerType; };
+    ['pointerdown', 'pointermove', 'pointerup', 'pointerover', 'pointerenter'].forEach(function(type) {
+        document.addEventListener(type, remember, true);
+    });
+    var contact = function(e) { return e.pointerType === 'touch' || e.pointerType === 'pen'; };
+    var at = function(e) {
+        var r = canvas.getBoundingClientRect();
+        return [e.clientX - r.left, e.clientY - r.top];
+    };
+    canvas.addEventListener('pointerdown', function(e) {
+        if (!contact(e)) return;
+        e.preventDefault();
+        if (Module['marelTouched']) Module['marelTouched']();
+        if (driving !== null) return;
+        driving = e.pointerId;
+        var p = at(e);
+        Module['_marelContact'](1, p[0], p[1]);
+    });
+    canvas.addEventListener('pointermove', function(e) {
+        if (e.pointerId !== driving) return;
+        var p = at(e);
+        Module['_marelContact'](0, p[0], p[1]);
+    });
+    var lift = function(e) { if (e.pointerId === driving) driving = null; };
+    canvas.addEventListener('pointerup', lift);
+    canvas.addEventListener('pointercancel', lift);
+    [['closer', 0], ['farther', 2]].forEach(function(pair) {
+        var button = document.getElementById(pair[0]);
+        if (!button) return;
+        var hold = function(down) { return function(e) {
+            e.preventDefault();
+            if (down) {
+                try { button.releasePointerCapture(e.pointerId); } catch (x) {}
+            }
+            if (down && Module['marelTouched'] && contact(e)) Module['marelTouched']();
+            Module['_marelHoldButton'](pair[1], down ? 1 : 0);
+        }; };
+        button.addEventListener('pointerdown', hold(true));
+        ['pointerup', 'pointercancel', 'pointerleave'].forEach(function(type) {
+            button.addEventListener(type, hold(false));
+        });
+        button.addEventListener('contextmenu', function(e) { e.preventDefault(); });
+    });
+});
 
 void reportMotion(int x, int y)
 {
@@ -489,6 +561,29 @@ EM_JS(int, canvasOrigin, (int y), {
 
 }  // namespace
 
+// A contact's report, in canvas pixels: landed (the pointer entering there)
+// or moved.
+extern "C" EMSCRIPTEN_KEEPALIVE void marelContact(int landed, double x, double y)
+{
+    if (locked) {
+        return;
+    }
+    if (landed != 0) {
+        push(EventKind::Entry, GLUT_ENTERED, 0);
+    }
+    push(EventKind::Position, std::lround(x), std::lround(y));
+}
+
+// An on-screen button pressed or let go: the mouse button `button`.
+extern "C" EMSCRIPTEN_KEEPALIVE void marelHoldButton(int button, int down)
+{
+    if (button < 0 || button >= BUTTONS || buttonDown[button] == (down != 0)) {
+        return;
+    }
+    buttonDown[button] = down != 0;
+    push(EventKind::Button, button, down != 0 ? GLUT_DOWN : GLUT_UP);
+}
+
 // One animation frame: the input that came since the last, then idle calls
 // until the first buffer swap.
 extern "C" EMSCRIPTEN_KEEPALIVE void marelWebFrame()
@@ -539,6 +634,7 @@ int glutCreateWindow(const char* title)
     // Button releases anywhere in the page: the pointer may leave the canvas with a button held.
     emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, onMouseUp);
     emscripten_set_mouseenter_callback(CANVAS, nullptr, EM_FALSE, onMouseEnter);
+    listenToContacts();
     emscripten_set_pointerlockchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
                                               onPointerLockChange);
     emscripten_set_pointerlockerror_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
