@@ -161,7 +161,8 @@ void compactQueue()
 }
 
 // Whether `e` may be folded into the last waiting event: consecutive
-// movements into their sum, positions into the last, warps (each reported
+// movements into their sum, positions into the last (but for the one where
+// the pointer came in), warps (each reported
 // where it sent the pointer) into the last. A warp's report is never merged
 // with a movement, and nothing is folded into an event already delivered.
 bool merge(const Event& e)
@@ -179,6 +180,12 @@ bool merge(const Event& e)
         last.b += e.b;
         return true;
     case EventKind::Position:
+        // Where the pointer came in is kept: the moves after it turn.
+        if (queued - 2 >= next && queue[queued - 2].kind == EventKind::Entry) {
+            return false;
+        }
+        last = e;
+        return true;
     case EventKind::Warp:
         last = e;
         return true;
@@ -225,15 +232,37 @@ EM_JS(int, fromContact, (), {
     return type === 'touch' || type === 'pen' ? 1 : 0;
 });
 
+// Canvas pixels per CSS pixel: 1, or more where the page shows the canvas
+// smaller to fit a small screen (its drawing buffer stays 500 x 500).
+EM_JS(double, canvasPixelsPerCssPixel, (), {
+    var width = Module['canvas'].getBoundingClientRect().width;
+    return width > 0 ? 500 / width : 1;
+});
+
+// The captured movements in canvas pixels, summed exactly: each report moves
+// by what the whole sum has come to since the last, so that no fraction is
+// lost however many small movements a drag is made of.
+double movedX = 0.0;
+double movedY = 0.0;
+int64_t reportedMovedX = 0;
+int64_t reportedMovedY = 0;
+
 EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* e, void*)
 {
     if (fromContact() != 0) {
         return EM_FALSE;
     }
+    const double scale = canvasPixelsPerCssPixel();
     if (locked) {
-        push(EventKind::Movement, e->movementX, e->movementY);
+        movedX += e->movementX * scale;
+        movedY += e->movementY * scale;
+        const int64_t wholeX = std::llround(movedX);
+        const int64_t wholeY = std::llround(movedY);
+        push(EventKind::Movement, wholeX - reportedMovedX, wholeY - reportedMovedY);
+        reportedMovedX = wholeX;
+        reportedMovedY = wholeY;
     } else {
-        push(EventKind::Position, e->targetX, e->targetY);
+        push(EventKind::Position, std::llround(e->targetX * scale), std::llround(e->targetY * scale));
     }
     return EM_TRUE;
 }
@@ -407,7 +436,8 @@ EM_JS(void, listenToContacts, (), {
     var contact = function(e) { return e.pointerType === 'touch' || e.pointerType === 'pen'; };
     var at = function(e) {
         var r = canvas.getBoundingClientRect();
-        return [e.clientX - r.left, e.clientY - r.top];
+        var scale = r.width > 0 ? 500 / r.width : 1;
+        return [(e.clientX - r.left) * scale, (e.clientY - r.top) * scale];
     };
     canvas.addEventListener('pointerdown', function(e) {
         if (!contact(e)) return;
@@ -551,12 +581,18 @@ EM_JS(void, setCanvasCursor, (int hidden), { Module['canvas'].style.cursor = hid
 EM_JS(void, reportMissingWebGL, (), {
     if (Module['marelNeeds']) Module['marelNeeds']();
 });
+// The page's viewport and the canvas's place in it, in canvas pixels, so
+// that the pointer's home is the canvas's centre at any size it is shown.
 EM_JS(int, pageViewport, (int height), {
-    return height ? document.documentElement.clientHeight : document.documentElement.clientWidth;
+    var r = Module['canvas'].getBoundingClientRect();
+    var scale = r.width > 0 ? 500 / r.width : 1;
+    var root = document.documentElement;
+    return Math.round((height ? root.clientHeight : root.clientWidth) * scale);
 });
 EM_JS(int, canvasOrigin, (int y), {
     var r = Module['canvas'].getBoundingClientRect();
-    return Math.round(y ? r.top : r.left);
+    var scale = r.width > 0 ? 500 / r.width : 1;
+    return Math.round((y ? r.top : r.left) * scale);
 });
 
 }  // namespace

@@ -61,6 +61,8 @@ function(marel_web_page target)
     set_target_properties(${target} PROPERTIES SUFFIX ".js")
     target_link_libraries(${target} PRIVATE marel_gl)
     target_link_options(${target} PRIVATE ${marel_web_link_options})
+    # The page is packed after linking: a change to it or to its packer links again.
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${marel_web_dir}/page.html ${marel_web_dir}/pack_page.js)
     # None of Emscripten's own GLUT or legacy-GL emulation may be in the output.
     add_custom_command(TARGET ${target} POST_BUILD
         COMMAND ${CMAKE_COMMAND} -DSCRIPT=$<TARGET_FILE:${target}> -P ${marel_web_dir}/check_no_emulation.cmake

@@ -613,6 +613,141 @@ async function touchAndPen(browser) {
     await page.close();
 }
 
+// Small pages: a high-density 400 x 300 one, and phones upright and on their
+// side (360 x 640 and 640 x 360, touch). The canvas is shown smaller, square,
+// with the line and the buttons on screen; its drawing buffer stays 500 x 500;
+// and a drag is counted in the canvas's own pixels, so that 200 drags of
+// 1 CSS px turn 200 x (500 / shown size) x 0.001 rad.
+async function smallPages(browser) {
+    for (const [width, height, phone] of [[400, 300, false], [360, 640, true], [640, 360, true]]) {
+        const what = `${width} x ${height}`;
+        const page = await browser.newPage();
+        const client = await page.target().createCDPSession();
+        await page.setViewport({ width, height, deviceScaleFactor: phone ? 3 : 2, isMobile: phone, hasTouch: phone });
+        if (phone) await client.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
+        await page.goto('file://' + probePath);
+        await sleep(600);
+        const facts = await page.evaluate(() => {
+            const canvas = document.getElementById('canvas');
+            const r = canvas.getBoundingClientRect();
+            const root = document.documentElement;
+            const lowest = Math.max(...['line', 'buttons'].map((id) => document.getElementById(id))
+                .filter((e) => !e.hidden).map((e) => e.getBoundingClientRect().bottom));
+            return { css: [r.width, r.height], left: r.left, top: r.top, buffer: [canvas.width, canvas.height],
+                     page: [root.clientWidth, root.clientHeight], lowest,
+                     scrolls: root.scrollWidth > root.clientWidth || root.scrollHeight > root.clientHeight };
+        });
+        assert.deepStrictEqual(facts.page, [width, height], `${what}: laid out at the screen's width`);
+        assert.deepStrictEqual(facts.buffer, [500, 500], `${what}: the drawing buffer stays 500 x 500`);
+        assert.ok(facts.css[0] === facts.css[1] && facts.css[0] < 500 && facts.css[0] >= 100,
+                  `${what}: the canvas is shown smaller, square: ${facts.css}`);
+        assert.ok(facts.left >= 0 && facts.top >= 0 && facts.left + facts.css[0] <= width && facts.lowest <= height &&
+                  !facts.scrolls, `${what}: the canvas and the lines under it are on screen: ${JSON.stringify(facts)}`);
+        if (phone) {
+            const before = await camera(page);
+            const [x, y] = [Math.round(facts.left + facts.css[0] / 2 - 100), Math.round(facts.top + facts.css[1] / 2)];
+            const touch = (type, points) => client.send('Input.dispatchTouchEvent', {
+                type, touchPoints: points.map(([px, py], id) => ({ x: px, y: py, id })) });
+            await touch('touchStart', [[x, y]]);
+            for (let i = 1; i <= 200; ++i) await touch('touchMove', [[x + i, y]]);
+            await touch('touchEnd', []);
+            await sleep(200);
+            const turn = angleBetween(before, await camera(page));
+            const expected = -200 * (500 / facts.css[0]) * TURN_RATE;
+            assert.ok(Math.abs(wrapped(turn - expected)) < 0.002, `${what}: 200 drags of 1 px turn ${turn}, not ${expected}`);
+        }
+        await client.detach();
+        await page.close();
+    }
+}
+
+// A touch screen (Chromium's touch emulation) and a pen: a one-finger drag
+// turns by its length, a new touch elsewhere turns nothing, two fingers
+// neither turn nor zoom the page, a pen turns only in contact, none asks for
+// the lock, and the on-screen Closer button held for a second moves the
+// camera 20 units and opens nothing.
+async function touchAndPen(browser) {
+    const page = await browser.newPage();
+    const said = [];
+    page.on('console', (m) => { if (m.location().url) said.push(`console.${m.type()}: ${m.text()}`); });
+    page.on('pageerror', (e) => said.push(`page error: ${e.message}`));
+    const client = await page.target().createCDPSession();
+    await client.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
+    await page.goto('file://' + probePath);
+    await sleep(800);
+    const box = await page.evaluate(() => {
+        const r = document.getElementById('canvas').getBoundingClientRect();
+        return { x: Math.round(r.left + 250), y: Math.round(r.top + 250) };
+    });
+    const touch = (type, points) => client.send('Input.dispatchTouchEvent', {
+        type, touchPoints: points.map(([x, y], id) => ({ x, y, id })) });
+    const near = (turn, expected, what) =>
+        assert.ok(Math.abs(wrapped(turn - expected)) < 0.002, `${what}: ${turn} rad, not ${expected}`);
+    assert.strictEqual(await page.evaluate(() => document.getElementById('buttons').hidden), false,
+                       'a touch screen shows the buttons');
+    assert.match(await page.evaluate(() => document.getElementById('line').textContent), /Drag in the picture/);
+
+    let before = await camera(page);
+    await touch('touchStart', [[box.x - 100, box.y]]);
+    for (let x = box.x - 95; x <= box.x + 100; x += 5) await touch('touchMove', [[x, box.y]]);
+    await touch('touchEnd', []);
+    await sleep(200);
+    near(angleBetween(before, await camera(page)), -200 * TURN_RATE, 'a 200 px drag');
+    assert.strictEqual(await page.evaluate(() => document.pointerLockElement), null, 'a touch asks for no lock');
+
+    before = await camera(page);
+    await touch('touchStart', [[box.x + 150, box.y]]);
+    await touch('touchEnd', []);
+    await sleep(200);
+    near(angleBetween(before, await camera(page)), 0, 'a lift and a touch 150 px away');
+
+    before = await camera(page);
+    await touch('touchStart', [[box.x - 20, box.y], [box.x + 20, box.y]]);
+    for (let d = 30; d <= 150; d += 10) await touch('touchMove', [[box.x - 20, box.y], [box.x + d, box.y + d]]);
+    await touch('touchEnd', []);
+    await sleep(200);
+    near(angleBetween(before, await camera(page)), 0, 'a second finger');
+    assert.strictEqual(await page.evaluate(() => window.visualViewport.scale), 1, 'the page is not zoomed');
+
+    // A pen: hovering turns nothing; in contact it turns as a finger does.
+    const pen = (type, x, y, buttons) => client.send('Input.dispatchMouseEvent', {
+        type, x, y, pointerType: 'pen', button: type === 'mouseMoved' ? (buttons ? 'left' : 'none') : 'left',
+        buttons, clickCount: type === 'mouseMoved' ? 0 : 1 });
+    await pen('mouseMoved', box.x, box.y, 0);
+    before = await camera(page);
+    await pen('mouseMoved', box.x + 80, box.y, 0);
+    await sleep(200);
+    near(angleBetween(before, await camera(page)), 0, 'a hovering pen');
+    await pen('mousePressed', box.x + 80, box.y, 1);
+    for (let x = box.x + 70; x >= box.x - 120; x -= 10) await pen('mouseMoved', x, box.y, 1);
+    await pen('mouseReleased', box.x - 120, box.y, 0);
+    await sleep(200);
+    near(angleBetween(before, await camera(page)), 200 * TURN_RATE, 'a pen in contact, 200 px');
+    assert.strictEqual(await page.evaluate(() => document.pointerLockElement), null, 'a pen asks for no lock');
+
+    // Closer, held for a second.
+    const closer = await page.evaluate(() => {
+        const r = document.getElementById('closer').getBoundingClientRect();
+        return [Math.round(r.left + r.width / 2), Math.round(r.top + r.height / 2)];
+    });
+    const pages = (await browser.pages()).length;
+    const pressed = await camera(page);
+    await touch('touchStart', [closer]);
+    await sleep(1000);
+    await touch('touchEnd', []);
+    await sleep(200);
+    const held = await camera(page);
+    const moved = distance(pressed) - distance(held);
+    assert.ok(Math.abs(moved - MOVE_SPEED) < 0.1 * MOVE_SPEED, `Closer held for 1 s moves 20 units: ${moved}`);
+    await sleep(300);
+    assert.ok(Math.abs(distance(await camera(page)) - distance(held)) < 1e-4, 'and stops when let go');
+    assert.strictEqual(await page.evaluate(() => window.getSelection().toString()), '', 'no text selected');
+    assert.strictEqual((await browser.pages()).length, pages, 'nothing opened');
+    assert.deepStrictEqual(said, [], 'nothing written to the console');
+    await client.detach();
+    await page.close();
+}
+
 // A small, high-density page: the canvas stays 500 x 500 CSS pixels with a
 // 500 x 500 drawing buffer, and the page scrolls.
 async function aSmallDensePage(browser) {
@@ -665,7 +800,7 @@ async function withoutWhatItNeeds() {
             await floods(session.browser);
             await fromAServer(session.browser);
             await aFrameThatMayNotLock(session.browser);
-            await aSmallDensePage(session.browser);
+            await smallPages(session.browser);
             await touchAndPen(session.browser);
         }
     } finally {
