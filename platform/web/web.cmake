@@ -62,12 +62,13 @@ function(marel_web_page target)
     target_link_libraries(${target} PRIVATE marel_gl)
     target_link_options(${target} PRIVATE ${marel_web_link_options})
     # The page is packed after linking: a change to it or to its packer links again.
-    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${marel_web_dir}/page.html ${marel_web_dir}/pack_page.js)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${marel_web_dir}/page.html ${marel_web_dir}/pack_page.js
+                                                               ${CMAKE_CURRENT_SOURCE_DIR}/data/org.example.marel.svg)
     # None of Emscripten's own GLUT or legacy-GL emulation may be in the output.
     add_custom_command(TARGET ${target} POST_BUILD
         COMMAND ${CMAKE_COMMAND} -DSCRIPT=$<TARGET_FILE:${target}> -P ${marel_web_dir}/check_no_emulation.cmake
         COMMAND ${MAREL_NODE} ${marel_web_dir}/pack_page.js ${marel_web_dir}/page.html $<TARGET_FILE:${target}>
-                ${page_PAGE}
+                ${CMAKE_CURRENT_SOURCE_DIR}/data/org.example.marel.svg ${page_PAGE}
         VERBATIM)
 endfunction()
 
@@ -107,6 +108,9 @@ if(BUILD_TESTING)
                          ${MAREL_WEB_PAGE} ${MAREL_WEB_PROBE_PAGE} ${MAREL_WEB_NATIVE_PICTURE})
         set_tests_properties(web_page_${engine} PROPERTIES LABELS web TIMEOUT 300)
     endforeach()
+    add_test(NAME web_lighthouse COMMAND ${MAREL_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/lighthouse_test.js
+                                         ${MAREL_WEB_PAGE})
+    set_tests_properties(web_lighthouse PROPERTIES LABELS web TIMEOUT 300)
 endif()
 
 if(BUILD_TESTING)

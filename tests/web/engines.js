@@ -127,6 +127,8 @@ async function realInput(desktop, page) {
         down: async () => desktop.xdotool('mousedown', 1),
         up: async () => desktop.xdotool('mouseup', 1),
         escape: async () => desktop.xdotool('key', 'Escape'),
+        wheel: async () => desktop.xdotool('click', 5),
+        menuKey: async () => desktop.xdotool('key', 'Menu'),
     };
 }
 

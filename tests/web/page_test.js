@@ -90,6 +90,8 @@ function chromiumInput(page) {
         down: () => page.mouse.down({ button: 'left' }),
         up: () => page.mouse.up({ button: 'left' }),
         escape: () => escape(page),
+        wheel: () => page.mouse.wheel({ deltaY: 300 }),
+        menuKey: null,  // a driver's key opens no menu: only a real one can show it
     };
     return input;
 }
@@ -301,6 +303,19 @@ async function thePointerAndTheEnd(session) {
     const rested = await camera(page);
     assert.deepStrictEqual(rested.eye, back.eye, 'at rest nothing turns');
 
+    // The wheel does nothing while captured: no scrolling (its default
+    // prevented), no turn.
+    await page.evaluate(() => {
+        window.marelDefaults = [];
+        for (const type of ['wheel', 'contextmenu']) {
+            window.addEventListener(type, (e) => window.marelDefaults.push(`${type} ${e.defaultPrevented}`));
+        }
+    });
+    await input.wheel();
+    await sleep(300);
+    assert.deepStrictEqual(await page.evaluate(() => window.marelDefaults), ['wheel true'], 'the wheel does nothing');
+    assert.deepStrictEqual((await camera(page)).eye, back.eye, 'the wheel turns nothing');
+
     await input.down();
     await sleep(100);
     const pressed = await camera(page);
@@ -331,6 +346,14 @@ async function thePointerAndTheEnd(session) {
     assert.deepStrictEqual((await camera(page)).eye, freed.eye, 'the lock\'s end releases the held button');
     await input.up();
     assert.match(await line(), /Click in the picture/);
+    // The keyboard's menu key opens no menu over the page (the browsers send
+    // its contextmenu event only while the pointer is free).
+    if (input.menuKey) {
+        await input.menuKey();
+        await sleep(300);
+        assert.deepStrictEqual(await page.evaluate(() => window.marelDefaults), ['wheel true', 'contextmenu true'],
+                               'the menu key opens no menu');
+    }
     await input.escape();
     await sleep(300);
     const end = await page.evaluate(() => ({
@@ -596,16 +619,24 @@ async function touchAndPen(browser) {
         return [Math.round(r.left + r.width / 2), Math.round(r.top + r.height / 2)];
     });
     const pages = (await browser.pages()).length;
-    const pressed = await camera(page);
+    const start = await camera(page);
     await touch('touchStart', [closer]);
-    await sleep(1000);
+    await sleep(200);
+    const pressed = await camera(page);
+    await sleep(800);
+    const held = await camera(page);
     await touch('touchEnd', []);
     await sleep(200);
-    const held = await camera(page);
-    const moved = distance(pressed) - distance(held);
-    assert.ok(Math.abs(moved - MOVE_SPEED) < 0.1 * MOVE_SPEED, `Closer held for 1 s moves 20 units: ${moved}`);
+    // Timed by the program's own clock reading at its last move.
+    const speed = (distance(pressed) - distance(held)) / ((held.movedAt - pressed.movedAt) / 1000);
+    assert.ok(held.movedAt - pressed.movedAt > 500 && Math.abs(speed - MOVE_SPEED) < 0.02 * MOVE_SPEED,
+              `Closer held moves towards the view point at 20 units/s: ${speed}`);
+    const moved = distance(start) - distance(await camera(page));
+    assert.ok(Math.abs(moved - MOVE_SPEED) < 0.25 * MOVE_SPEED, `Closer held for about 1 s moves about 20 units: ${moved}`);
     await sleep(300);
-    assert.ok(Math.abs(distance(await camera(page)) - distance(held)) < 1e-4, 'and stops when let go');
+    const released = await camera(page);
+    await sleep(300);
+    assert.ok(Math.abs(distance(await camera(page)) - distance(released)) < 1e-4, 'and stops when let go');
     assert.strictEqual(await page.evaluate(() => window.getSelection().toString()), '', 'no text selected');
     assert.strictEqual((await browser.pages()).length, pages, 'nothing opened');
     assert.deepStrictEqual(said, [], 'nothing written to the console');
@@ -731,16 +762,24 @@ async function touchAndPen(browser) {
         return [Math.round(r.left + r.width / 2), Math.round(r.top + r.height / 2)];
     });
     const pages = (await browser.pages()).length;
-    const pressed = await camera(page);
+    const start = await camera(page);
     await touch('touchStart', [closer]);
-    await sleep(1000);
+    await sleep(200);
+    const pressed = await camera(page);
+    await sleep(800);
+    const held = await camera(page);
     await touch('touchEnd', []);
     await sleep(200);
-    const held = await camera(page);
-    const moved = distance(pressed) - distance(held);
-    assert.ok(Math.abs(moved - MOVE_SPEED) < 0.1 * MOVE_SPEED, `Closer held for 1 s moves 20 units: ${moved}`);
+    // Timed by the program's own clock reading at its last move.
+    const speed = (distance(pressed) - distance(held)) / ((held.movedAt - pressed.movedAt) / 1000);
+    assert.ok(held.movedAt - pressed.movedAt > 500 && Math.abs(speed - MOVE_SPEED) < 0.02 * MOVE_SPEED,
+              `Closer held moves towards the view point at 20 units/s: ${speed}`);
+    const moved = distance(start) - distance(await camera(page));
+    assert.ok(Math.abs(moved - MOVE_SPEED) < 0.25 * MOVE_SPEED, `Closer held for about 1 s moves about 20 units: ${moved}`);
     await sleep(300);
-    assert.ok(Math.abs(distance(await camera(page)) - distance(held)) < 1e-4, 'and stops when let go');
+    const released = await camera(page);
+    await sleep(300);
+    assert.ok(Math.abs(distance(await camera(page)) - distance(released)) < 1e-4, 'and stops when let go');
     assert.strictEqual(await page.evaluate(() => window.getSelection().toString()), '', 'no text selected');
     assert.strictEqual((await browser.pages()).length, pages, 'nothing opened');
     assert.deepStrictEqual(said, [], 'nothing written to the console');
@@ -766,14 +805,19 @@ async function aSmallDensePage(browser) {
     await page.close();
 }
 
-// A browser without WebGL, and one without WebAssembly (taken away before
-// the page's scripts run): one line says what the demo needs.
+// A browser without WebGL, one without WebAssembly and one without its SIMD
+// (taken away before the page's scripts run): one line says what the demo
+// needs and names what is missing, and the program does not start (a click
+// asks for no lock, the cursor is not hidden).
 async function withoutWhatItNeeds() {
-    for (const lacking of ['WebGL', 'WebAssembly']) {
+    for (const lacking of ['WebGL', 'WebAssembly', 'WebAssembly SIMD']) {
         const browser = await launch(lacking === 'WebGL' ? ['--disable-3d-apis'] : []);
         try {
             const page = await browser.newPage();
             if (lacking === 'WebAssembly') await page.evaluateOnNewDocument(() => { delete window.WebAssembly; });
+            if (lacking === 'WebAssembly SIMD') {
+                await page.evaluateOnNewDocument(() => { WebAssembly.validate = () => false; });
+            }
             const said = [];
             page.on('console', (m) => said.push(m.text()));
             page.on('pageerror', (e) => said.push(e.message));
@@ -781,6 +825,18 @@ async function withoutWhatItNeeds() {
             await sleep(500);
             const line = await page.evaluate(() => document.getElementById('line').textContent);
             assert.match(line, /needs a browser with WebGL and WebAssembly/, `without ${lacking}`);
+            assert.ok(line.endsWith(`has no ${lacking}.`), `without ${lacking}, the line names it: ${line}`);
+            const box = await page.evaluate(() => {
+                const r = document.getElementById('canvas').getBoundingClientRect();
+                return { x: r.left + r.width / 2, y: r.top + r.height / 2 };
+            });
+            await page.mouse.click(box.x, box.y);
+            await sleep(200);
+            const after = await page.evaluate(() => ({
+                lock: document.pointerLockElement, cursor: getComputedStyle(document.getElementById('canvas')).cursor,
+                started: typeof Module._marelWebFrame }));
+            assert.deepStrictEqual(after, { lock: null, cursor: 'auto', started: 'undefined' },
+                                   `without ${lacking}, the program does not start`);
             assert.deepStrictEqual(said, [], `without ${lacking}`);
         } finally {
             await browser.close();
