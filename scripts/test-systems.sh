@@ -16,13 +16,15 @@
 # mounts) and the network to Debian's archive; the host's package cache is
 # shared with the systems. Prints one line per system with its time; the logs
 # stay in build-systems/. MAREL_SYSTEMS_QUICK=1 runs the quick test path in
-# the fresh systems instead of the whole of test.sh. Arguments name the
+# the fresh systems instead of the whole of test.sh; MAREL_SYSTEMS_WEB names
+# the suites whose systems run web.sh too ("trixie" unless set; "bookworm
+# trixie" for both). Arguments name the
 # systems to check (debian12, debian13, arm64); none means all three.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 if [ "$(id -u)" -ne 0 ]; then
-    exec sudo --preserve-env=MAREL_SYSTEMS_QUICK,MAREL_MIRROR "$0" "$@"
+    exec sudo --preserve-env=MAREL_SYSTEMS_QUICK,MAREL_SYSTEMS_WEB,MAREL_MIRROR "$0" "$@"
 fi
 
 marel_install_packages mmdebstrap git xvfb xdotool
@@ -215,15 +217,16 @@ fresh() {
         || { tail -40 "$WORK/$suite-test.log"; fail "$name: $what"; }
     tail -3 "$WORK/$suite-test.log" | sed 's/^/  /'
 
-    # The browser page with Debian 13's Emscripten, its unit tests under node
-    # and the page in Debian 13's Chromium (this machine's web.sh covers the
-    # other release's).
-    if [ "$suite" = trixie ]; then
+    # The browser page with the release's own Emscripten and node, its unit
+    # tests under node and the page in the release's Chromium, Firefox and
+    # WebKitGTK: in Debian 13 (this machine's web.sh covers the other
+    # release's), or in the suites MAREL_SYSTEMS_WEB names.
+    if [[ " ${MAREL_SYSTEMS_WEB:-trixie} " == *" $suite "* ]]; then
         echo "  web.sh as root (log: $WORK/$suite-web.log)"
         chroot "$root" env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin TERM=dumb LANG=C.UTF-8 \
             bash -c "cd /home/marel/marel && scripts/web.sh" >"$WORK/$suite-web.log" 2>&1 \
             || { tail -40 "$WORK/$suite-web.log"; fail "$name: web.sh"; }
-        grep -E '^(== Browser build|picture against|one step|drawn cycle:)' "$WORK/$suite-web.log" | sed 's/^/  /'
+        grep -E '^(== Browser build|.*against the native one|one step|drawn cycle:)' "$WORK/$suite-web.log" | sed 's/^/  /'
     fi
     unmount_all
     remove_system "$root"

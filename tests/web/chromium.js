@@ -31,13 +31,14 @@ async function launch(extraArgs = []) {
 
 // The canvas's pixels as [r, g, b, a] rows, top row first, read in the page
 // and passed out as base64 (a million numbers would be slow through any
-// driver's protocol). With `drawDriven`, the test build's driven picture is
-// drawn first and read in the same task, before another animation frame can
-// draw. `page` is any page with puppeteer's `evaluate`.
-async function canvasPixels(page, drawDriven = false) {
-    const read = await page.evaluate(async (drawDriven) => {
+// driver's protocol). With `drivenView` (0 the start view, 1 turned, 2
+// raised), the test build's driven picture is drawn first and read in the
+// same task, before another animation frame can draw. `page` is any page with
+// puppeteer's `evaluate`.
+async function canvasPixels(page, drivenView = null) {
+    const read = await page.evaluate(async (drivenView) => {
         const canvas = document.getElementById('canvas');
-        if (drawDriven) Module._marelDrawDrivenPicture();
+        if (drivenView !== null) Module._marelDrawDrivenPicture(drivenView);
         const image = new Image();
         image.src = canvas.toDataURL('image/png');
         await image.decode();
@@ -50,7 +51,7 @@ async function canvasPixels(page, drawDriven = false) {
         let text = '';
         for (let i = 0; i < bytes.length; i += 0x8000) text += String.fromCharCode(...bytes.subarray(i, i + 0x8000));
         return { width: copy.width, height: copy.height, data: btoa(text) };
-    }, drawDriven);
+    }, drivenView);
     return { width: read.width, height: read.height, data: Buffer.from(read.data, 'base64') };
 }
 

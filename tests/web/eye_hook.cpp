@@ -1,6 +1,7 @@
 // Test-only hooks of the browser test build: the camera, a count of
 // allocations and the driven picture, as the page test uses them.
 #include "camera/camera.h"
+#include "render/frame.h"
 #include "tests/web/driven_picture.h"
 #include "wave/field.h"
 
@@ -72,7 +73,41 @@ extern "C" EMSCRIPTEN_KEEPALIVE double marelAllocations()
 
 // Draws the driven picture into the canvas; the page test reads it back in
 // the same task, before the browser's next animation frame draws over it.
-extern "C" EMSCRIPTEN_KEEPALIVE void marelDrawDrivenPicture()
+// `view`: 0 the start view, 1 turned, 2 raised (DrivenView's order).
+extern "C" EMSCRIPTEN_KEEPALIVE void marelDrawDrivenPicture(int view)
 {
-    drawDrivenPicture();
+    if (view >= 0 && view <= static_cast<int>(DrivenView::Raised)) {
+        drawDrivenPicture(static_cast<DrivenView>(view));
+    }
+}
+
+// The pace: display calls (each one step of the waves) and drawn frames,
+// counted from the first call of marelWatchPace() through the camera's
+// redisplay target, where every idle call and every input callback ends.
+namespace {
+double displayCalls = 0;
+double drawnFrames = 0;
+void (*programDisplay)() = nullptr;
+void countedDisplay()
+{
+    programDisplay();
+    ++displayCalls;
+    if (renderCounter == 0) {
+        ++drawnFrames;
+    }
+}
+}  // namespace
+
+extern "C" EMSCRIPTEN_KEEPALIVE void marelWatchPace()
+{
+    if (programDisplay == nullptr) {
+        programDisplay = camera.redisplay;
+        camera.redisplay = countedDisplay;
+    }
+}
+
+// 0: display calls so far; 1: drawn frames so far.
+extern "C" EMSCRIPTEN_KEEPALIVE double marelPace(int which)
+{
+    return which == 0 ? displayCalls : drawnFrames;
 }

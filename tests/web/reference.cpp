@@ -1,7 +1,8 @@
 // What the browser build is measured against, made by the native build: the
-// driven picture drawn by Mesa under a private Xvfb, written as a binary PPM
+// driven pictures drawn by Mesa under a private Xvfb, written as binary PPMs
 // (rows from the top), and the time one drawn cycle takes natively.
-// Usage: web_reference PICTURE.ppm
+// Usage: web_reference PICTURE.ppm (the start view; the turned and raised
+// views go beside it, as PICTURE-turned.ppm and PICTURE-raised.ppm)
 // Prints the median of 200 drawn cycles (thirty display calls, the last
 // drawing, glFinish and the swap included), in milliseconds.
 #include "tests/support/open_window.h"
@@ -15,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -65,12 +67,25 @@ int main(int argc, char** argv)
         return 2;
     }
     const auto server = openProgramWindow();
+    // The start view's picture where asked; the turned and raised views'
+    // beside it.
+    const std::string start = argv[1];
+    const std::string stem = start.size() > 4 && start.compare(start.size() - 4, 4, ".ppm") == 0
+                                 ? start.substr(0, start.size() - 4)
+                                 : start;
+    bool written = true;
+    const DrivenView views[] = {DrivenView::Start, DrivenView::Turned, DrivenView::Raised};
+    for (const DrivenView view : views) {
+        drawDrivenPicture(view);
+        const int index = static_cast<int>(view);
+        const std::string path = index == 0 ? start : stem + DRIVEN_VIEW_SUFFIXES[index] + ".ppm";
+        written = writePicture(path.c_str()) && written;
+    }
     drawDrivenPicture();
-    const bool written = writePicture(argv[1]);
     const double cycle = medianCycleMillis();
     glutExit();
     if (!written) {
-        std::fprintf(stderr, "web_reference: the window could not be read into %s\n", argv[1]);
+        std::fprintf(stderr, "web_reference: the window could not be read into %s or the pictures beside it\n", argv[1]);
         return 1;
     }
     std::printf("%.3f\n", cycle);
