@@ -58,7 +58,7 @@ section "Test tools (puppeteer-core, as pinned in tests/web/package-lock.json)"
 
 section "Unit tests under node, and the page in headless Chromium, Firefox and WebKitGTK"
 marel_ctest web
-grep -h '^picture against' "$WEB_BUILD/Testing/Temporary/LastTest.log"
+grep -h 'against the native one' "$WEB_BUILD/Testing/Temporary/LastTest.log"
 
 section "The step, native and WebAssembly, bit for bit"
 # The native one from the test build (Release, the program's own flags);
@@ -84,11 +84,17 @@ read -r native_us native_version < <("$native_digest" --time)
 read -r wasm_us _ < <(node "$WEB_BUILD/step_digest.js" --time)
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 echo "one step: WebAssembly under node $wasm_us us, native ($native_version) $native_us us: $(ratio "$wasm_us" "$native_us") x"
-page_figures="$(node "$MAREL_ROOT/tests/web/measure.js" "$WEB_BUILD/page/index.html")"
+# Chromium as the page test runs it (SwiftShader), and like for like with the
+# native build's Mesa llvmpipe: Chromium through ANGLE on Mesa, and Firefox
+# under Xvfb.
+page_figures="$(node "$MAREL_ROOT/tests/web/measure.js" "$WEB_BUILD/page/index.html" chromium chromium-mesa firefox)"
 echo "$page_figures"
-web_cycle_ms=$(sed -n 's/^drawn cycle[^:]*: median \([0-9.]*\) ms.*/\1/p' <<<"$page_figures")
-web_code_ms=$(sed -n "s/^drawn cycle.*own code[^0-9]*\([0-9.]*\) ms.*/\1/p" <<<"$page_figures")
-echo "drawn cycle: headless Chromium $web_cycle_ms ms ($web_code_ms ms of it the page's own code)," \
-     "native under Xvfb (Mesa) $native_cycle_ms ms: $(ratio "$web_cycle_ms" "$native_cycle_ms") x" \
-     "($(ratio "$web_code_ms" "$native_cycle_ms") x for the page's own code)"
+for engine in chromium chromium-mesa firefox; do
+    web_cycle_ms=$(sed -n "s/^$engine: drawn cycle[^:]*: median \([0-9.]*\) ms.*/\1/p" <<<"$page_figures")
+    web_code_ms=$(sed -n "s/^$engine: drawn cycle.*own code[^0-9]*\([0-9.]*\) ms.*/\1/p" <<<"$page_figures")
+    renderer=$(sed -n "s/^$engine: WebGL drawn by //p" <<<"$page_figures")
+    echo "drawn cycle: $engine ($renderer) $web_cycle_ms ms ($web_code_ms ms of it the page's own code)," \
+         "native under Xvfb (Mesa) $native_cycle_ms ms: $(ratio "$web_cycle_ms" "$native_cycle_ms") x" \
+         "($(ratio "$web_code_ms" "$native_cycle_ms") x for the page's own code)"
+done
 echo "index.html gzipped: $(gzip -9c "$WEB_BUILD/page/index.html" | wc -c) bytes; the zip: $size bytes"

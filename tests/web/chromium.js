@@ -1,5 +1,5 @@
-// Debian's headless Chromium with WebGL on SwiftShader, driven by
-// puppeteer-core: what the browser test and the measurements share.
+// Debian's headless Chromium, driven by puppeteer-core: what the browser
+// test and the measurements share.
 'use strict';
 const fs = require('fs');
 const os = require('os');
@@ -8,7 +8,13 @@ const puppeteer = require('puppeteer-core');
 
 const EXECUTABLES = ['/usr/lib/chromium/chromium', '/usr/bin/chromium'];
 
-async function launch(extraArgs = []) {
+// WebGL on SwiftShader, as the page test runs it; or, with `{ mesa: true }`,
+// through ANGLE on Mesa's EGL (llvmpipe here), the native build's rasteriser,
+// for like-for-like figures.
+const SWIFTSHADER = ['--use-gl=angle', '--use-angle=swiftshader', '--enable-unsafe-swiftshader'];
+const MESA = ['--use-gl=angle', '--use-angle=gl-egl', '--ignore-gpu-blocklist'];
+
+async function launch(extraArgs = [], { mesa = false } = {}) {
     const executablePath = EXECUTABLES.find((p) => fs.existsSync(p));
     if (!executablePath) throw new Error('no Chromium (Debian package chromium)');
     const userDataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'marel-chromium-'));
@@ -16,8 +22,8 @@ async function launch(extraArgs = []) {
         executablePath,
         headless: true,
         userDataDir,
-        args: ['--headless', '--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-               '--disable-gpu-sandbox', '--disable-background-networking', '--disable-component-update',
+        args: ['--headless', '--no-sandbox', ...(mesa ? MESA : SWIFTSHADER), '--disable-gpu-sandbox',
+               '--disable-background-networking', '--disable-component-update',
                '--disable-sync', '--no-first-run', '--window-size=800,700', ...extraArgs],
         defaultViewport: { width: 800, height: 700 },
     });
