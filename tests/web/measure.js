@@ -60,31 +60,29 @@ async function figures(page, engine) {
     console.log(`${engine}: page start to the end of the first drawn frame: ${frames[0][1].toFixed(0)} ms`);
 }
 
-async function measure(engine, server) {
+// The engine's browser, and what stops it and anything it needed.
+async function start(engine) {
     if (engine === 'firefox') {
         const desktop = await engines.startDesktop();
-        try {
-            const browser = await engines.launchFirefox(desktop);
-            try {
-                const page = await browser.newPage();
-                await page.goto(`${server.url}/index.html`);
-                await figures(page, engine);
-            } finally {
-                await browser.close();
-            }
-        } finally {
+        const browser = await engines.launchFirefox(desktop).catch((e) => {
             desktop.stop();
-        }
-        return;
+            throw e;
+        });
+        return { browser, stop: async () => { await browser.close(); desktop.stop(); } };
     }
     if (engine !== 'chromium' && engine !== 'chromium-mesa') throw new Error(`no engine ${engine}`);
     const browser = await launch([], { mesa: engine === 'chromium-mesa' });
+    return { browser, stop: () => browser.close() };
+}
+
+async function measure(engine, server) {
+    const { browser, stop } = await start(engine);
     try {
         const page = await browser.newPage();
         await page.goto(`${server.url}/index.html`);
         await figures(page, engine);
     } finally {
-        await browser.close();
+        await stop();
     }
 }
 
