@@ -3,10 +3,10 @@
 
 #include "camera/camera.h"
 #include "common/clock.h"
+#include "common/window_geometry.h"
 
 #include "platform/gl_headers.h"
 #include "platform/pointer_facts.h"
-#include "platform/window_geometry.h"
 
 #include <cmath>
 

@@ -2,12 +2,12 @@
 #include "render/scene.h"
 
 #include "camera/camera.h"
+#include "common/window_geometry.h"
 #include "overlay/text_overlay.h"
 #include "render/frame.h"
 #include "wave/field.h"
 
 #include "platform/gl_headers.h"
-#include "platform/window_geometry.h"
 
 #include <algorithm>
 

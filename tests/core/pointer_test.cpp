@@ -3,7 +3,7 @@
 // that drop, clamp or delay them; and where the pointer's home is on one
 // monitor or several.
 #include "camera/pointer_capture.h"
-#include "platform/pointer_stream.h"
+#include "platform/x11/pointer_stream.h"
 
 #include <gtest/gtest.h>
 

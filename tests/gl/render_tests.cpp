@@ -4,9 +4,9 @@
 #include "tests/support/gl_window.h"
 
 #include "camera/camera.h"
+#include "common/window_geometry.h"
 #include "overlay/text_overlay.h"
 #include "render/frame.h"
-#include "platform/window_geometry.h"
 #include "render/scene.h"
 #include "wave/field.h"
 

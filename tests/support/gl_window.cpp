@@ -4,10 +4,10 @@
 
 #include "camera/camera.h"
 #include "camera/input.h"
+#include "common/window_geometry.h"
 #include "overlay/frame_rate_counter.h"
 #include "overlay/text_overlay.h"
 #include "render/frame.h"
-#include "platform/window_geometry.h"
 #include "render/scene.h"
 #include "wave/field.h"
 #include "wave/source.h"

@@ -1,5 +1,5 @@
 // The pointer's movements in the display's order, and the movement behind each report.
-#include "platform/pointer_stream.h"
+#include "platform/x11/pointer_stream.h"
 
 #include <cmath>
 

@@ -8,7 +8,7 @@
 // position there, and a tablet's axes are absolute.
 #include "platform/pointer_facts.h"
 
-#include "platform/pointer_stream.h"
+#include "platform/x11/pointer_stream.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>

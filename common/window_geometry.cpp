@@ -1,5 +1,5 @@
 // The window's last reported size and centre.
-#include "platform/window_geometry.h"
+#include "common/window_geometry.h"
 
 WindowCentre windowCentre = {0, 0};
 WindowSize windowSize = {0, 0};
