@@ -6,7 +6,7 @@
 #pragma once
 
 #if defined(__EMSCRIPTEN__)
-#include "platform/web/gl.h"  // our own subset on WebGL
+#include "platform/web/gl/gl.h"  // our own subset on WebGL
 #elif defined(__APPLE__)
 #include <GLUT/glut.h>  // brings <OpenGL/gl.h> and <OpenGL/glu.h>
 #else

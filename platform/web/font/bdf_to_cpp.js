@@ -46,7 +46,7 @@ for (let code = 0; code < 256; ++code) {
     rows.push(...g.rows.slice(0, h));
 }
 const out = `// Made by platform/web/bdf_to_cpp.js from ${require('path').basename(input)}; do not edit.
-#include "platform/web/bitmap_font.h"
+#include "platform/web/font/bitmap_font.h"
 
 namespace {
 const uint16_t rows[] = {

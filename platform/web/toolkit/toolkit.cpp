@@ -5,11 +5,11 @@
 // a handler; idle calls then run until the frame's buffer swap. The toolkit
 // also tells the pointer rule what made each report it delivers (the
 // program's seam for what a display can tell, platform/pointer_facts.h).
-#include "platform/web/gl.h"
-#include "platform/web/gl_layer.h"
+#include "platform/web/gl/gl.h"
+#include "platform/web/gl/gl_layer.h"
 
 #include "platform/pointer_facts.h"
-#include "platform/web/webgl.h"
+#include "platform/web/gl/webgl.h"
 
 #include <emscripten.h>
 #include <emscripten/html5.h>

@@ -1,11 +1,11 @@
 // GL 1.x and GLU as Marel uses them, on WebGL: the matrix stacks, per-vertex
 // lighting with GL's equations, quads and wide lines turned into triangles,
 // bitmap text, all batched so that a frame reaches WebGL in a few draws.
-#include "platform/web/gl.h"
-#include "platform/web/gl_layer.h"
+#include "platform/web/gl/gl.h"
+#include "platform/web/gl/gl_layer.h"
 
-#include "platform/web/bitmap_font.h"
-#include "platform/web/webgl.h"
+#include "platform/web/font/bitmap_font.h"
+#include "platform/web/gl/webgl.h"
 
 #include <algorithm>
 #include <cmath>

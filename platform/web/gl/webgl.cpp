@@ -1,6 +1,6 @@
 // WebGL through Emscripten's HTML5 API: context, shaders, one streaming buffer,
 // and the rebuilding of all of it after a lost context is restored.
-#include "platform/web/webgl.h"
+#include "platform/web/gl/webgl.h"
 
 #include <GLES2/gl2.h>
 #include <emscripten/html5.h>
