@@ -150,7 +150,7 @@ harness="$MAREL_ROOT/build-test"
 # alternating rounds on fresh servers: Wine's cost, as a ratio.
 speed() {
     section "Frames per second under Wine beside the native build's ($1 rounds of $2 s)"
-    "$harness/tests/frame_rate_outside" "$harness/marel" "$WINE64" "$WIN_BUILD/marel.exe" "$2" "$1" \
+    "$harness/bench/frame_rate_outside" "$harness/marel" "$WINE64" "$WIN_BUILD/marel.exe" "$2" "$1" \
         || fail "measuring the frame rates"
 }
 if [ "$mode" = speed ]; then
