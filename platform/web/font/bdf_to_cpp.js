@@ -1,4 +1,4 @@
-// Turns an X BDF bitmap font into the C++ data of platform/web/bitmap_font.h.
+// Turns an X BDF bitmap font into the C++ data of platform/web/font/bitmap_font.h.
 // Usage: node bdf_to_cpp.js FONT.bdf VARIABLE OUTPUT.cpp
 'use strict';
 const fs = require('fs');
@@ -45,7 +45,7 @@ for (let code = 0; code < 256; ++code) {
     entries.push(`    {${g.advance}, ${w}, ${h}, ${x}, ${y}, ${rows.length}}`);
     rows.push(...g.rows.slice(0, h));
 }
-const out = `// Made by platform/web/bdf_to_cpp.js from ${require('path').basename(input)}; do not edit.
+const out = `// Made by platform/web/font/bdf_to_cpp.js from ${require('path').basename(input)}; do not edit.
 #include "platform/web/font/bitmap_font.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The part of GL 1.x, GLU and GLUT that Marel calls, as the browser build
-// provides it (platform/web/gl_layer.cpp, platform/web/toolkit.cpp) on WebGL.
+// provides it (gl/gl_layer.cpp, toolkit/toolkit.cpp) on WebGL.
 // The functions have C++ linkage on purpose: Emscripten's own GLUT and
 // WebGL bindings use the same names with C linkage, so any entry point this
 // layer lacks is an undefined symbol at link time, never a silent fallback.
