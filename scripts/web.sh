@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Marel in the browser: installs what is missing (Debian's Emscripten, the
-# 9x15 font and its converter, Chromium and node for the tests), builds the
+# Marel in the browser: installs what is missing (Debian's Emscripten;
+# Chromium, Firefox, WebKitGTK and node for the tests), builds the
 # page with Emscripten in build-web/, packs build-web/marel-VERSION-web.zip
 # afresh, runs the unit tests under node and the page test in headless
 # Chromium, and prints the page's figures. --no-test: build and pack only.
@@ -13,7 +13,7 @@ WEB_BUILD="$MAREL_ROOT/build-web"
 TEST_BUILD="$MAREL_ROOT/build-test"
 section() { printf '\n== %s\n' "$*"; }
 
-packages=(cmake make emscripten xfonts-base pcf2bdf)
+packages=(cmake make emscripten)
 if [ "${1:-}" != "--no-test" ]; then
     # Chromium; GoogleTest's sources; and the native test build, which draws
     # the picture the page's is compared with on a private Xvfb.

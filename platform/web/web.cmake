@@ -8,22 +8,6 @@ set(marel_web_dir ${CMAKE_CURRENT_SOURCE_DIR}/platform/web)
 target_compile_options(marel_options INTERFACE -msimd128)
 target_link_options(marel_options INTERFACE -msimd128)
 find_program(MAREL_NODE node REQUIRED)
-find_program(MAREL_PCF2BDF pcf2bdf REQUIRED)
-set(MAREL_FONT_9X15 /usr/share/fonts/X11/misc/9x15.pcf.gz CACHE FILEPATH
-    "The X misc-fixed 9x15 font (Debian: xfonts-base), as gzipped PCF")
-if(NOT EXISTS ${MAREL_FONT_9X15})
-    message(FATAL_ERROR "The browser build needs ${MAREL_FONT_9X15} (on Debian: xfonts-base)")
-endif()
-
-# The 9x15 font as data, made from the installed font at build time.
-set(marel_font_cpp ${CMAKE_CURRENT_BINARY_DIR}/font_9x15.cpp)
-add_custom_command(
-    OUTPUT ${marel_font_cpp}
-    COMMAND ${CMAKE_COMMAND} -DPCF2BDF=${MAREL_PCF2BDF} -DNODE=${MAREL_NODE} -DFONT=${MAREL_FONT_9X15}
-            -DCONVERTER=${marel_web_dir}/font/bdf_to_cpp.js -DOUTPUT=${marel_font_cpp}
-            -P ${marel_web_dir}/font/make_font.cmake
-    DEPENDS ${MAREL_FONT_9X15} ${marel_web_dir}/font/bdf_to_cpp.js ${marel_web_dir}/font/make_font.cmake
-    COMMENT "Turning the 9x15 font into data")
 
 # The GL, GLU and GLUT subset on WebGL, the toolkit in the page, and the font.
 target_sources(marel_gl PRIVATE
@@ -31,7 +15,7 @@ target_sources(marel_gl PRIVATE
     ${marel_web_dir}/gl/gl_layer.cpp
     ${marel_web_dir}/toolkit/toolkit.cpp
     ${marel_web_dir}/gl/webgl.cpp
-    ${marel_font_cpp}
+    ${marel_web_dir}/font/font_9x15.cpp
 )
 
 # -sERROR_ON_UNDEFINED_SYMBOLS: an entry point our layer lacks is an error.

@@ -46,6 +46,8 @@ for (let code = 0; code < 256; ++code) {
     rows.push(...g.rows.slice(0, h));
 }
 const out = `// Made by platform/web/font/bdf_to_cpp.js from ${require('path').basename(input)}; do not edit.
+// The 9x15 font of Debian's xfonts-base (public domain); made again by
+// platform/web/font/make_font.sh.
 #include "platform/web/font/bitmap_font.h"
 
 namespace {

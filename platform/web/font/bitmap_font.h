@@ -1,5 +1,6 @@
-// A bitmap font as data: the glyphs of an X BDF font, turned into C++ at build
-// time by bdf_to_cpp.js (font_9x15.cpp is made from Debian's xfonts-base).
+// A bitmap font as data: the glyphs of an X BDF font, turned into C++ by
+// bdf_to_cpp.js (font_9x15.cpp, committed, from Debian's xfonts-base by
+// make_font.sh).
 #pragma once
 
 #include <cstdint>
