@@ -1,5 +1,6 @@
 # The browser build (Emscripten): the program's own sources over the GL, GLU
-# and GLUT layer of platform/web, packed into one self-contained page.
+# and GLUT layer of platform/web, written by Emscripten as one self-contained
+# page.
 # Included from the top-level CMakeLists.txt after marel_core.
 
 set(marel_web_dir ${CMAKE_CURRENT_SOURCE_DIR}/platform/web)
@@ -7,7 +8,6 @@ set(marel_web_dir ${CMAKE_CURRENT_SOURCE_DIR}/platform/web)
 # for it), lets the step vectorise as the native build's does.
 target_compile_options(marel_options INTERFACE -msimd128)
 target_link_options(marel_options INTERFACE -msimd128)
-find_program(MAREL_NODE node REQUIRED)
 
 # The GL, GLU and GLUT subset on WebGL, the toolkit in the page, and the font.
 target_sources(marel_gl PRIVATE
@@ -18,34 +18,57 @@ target_sources(marel_gl PRIVATE
     ${marel_web_dir}/font/font_9x15.cpp
 )
 
+# The page's icon as a data URL, so that the page asks a server for no
+# favicon: the SVG with the few characters a URL or the attribute cannot hold
+# escaped.
+set(marel_icon ${PROJECT_SOURCE_DIR}/data/org.example.marel.svg)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${marel_icon})
+file(READ ${marel_icon} marel_icon_svg)
+foreach(pair "%;%25" "#;%23" "\";%22" "<;%3C" ">;%3E" "\n;%0A")
+    list(GET pair 0 from)
+    list(GET pair 1 to)
+    string(REPLACE "${from}" "${to}" marel_icon_svg "${marel_icon_svg}")
+endforeach()
+set(MAREL_ICON_URL "data:image/svg+xml,${marel_icon_svg}")
+# Emscripten writes the page from this shell, the program inline in it.
+set(marel_web_shell ${CMAKE_CURRENT_BINARY_DIR}/page-shell.html)
+configure_file(${marel_web_dir}/page/page.html ${marel_web_shell} @ONLY)
+
 # -sERROR_ON_UNDEFINED_SYMBOLS: an entry point our layer lacks is an error.
 # No file system, no memory growth: the program reads no files and allocates
 # nearly nothing. SINGLE_FILE embeds the WebAssembly, which a page opened
-# from file:// could not fetch.
+# from file:// could not fetch. MODULARIZE: the script only defines
+# createMarel, which the page calls once its checks have passed. Debian 12's
+# emcc cannot minify the HTML (its minifier fails), and the page is small.
 set(marel_web_link_options
     -sERROR_ON_UNDEFINED_SYMBOLS=1
     -sENVIRONMENT=web
     -sSINGLE_FILE=1
+    -sMODULARIZE=1
+    -sEXPORT_NAME=createMarel
+    -sMINIFY_HTML=0
+    --shell-file ${marel_web_shell}
     -sFILESYSTEM=0
     -sMIN_WEBGL_VERSION=1
     -sMAX_WEBGL_VERSION=1
     -sEXIT_RUNTIME=0
     -sINITIAL_MEMORY=16777216)
 
+# A page: the program, with the given sources, written as PAGE.
 function(marel_web_page target)
     cmake_parse_arguments(PARSE_ARGV 1 page "" "PAGE" "SOURCES")
     add_executable(${target} ${PROJECT_SOURCE_DIR}/app/main.cpp ${page_SOURCES})
-    set_target_properties(${target} PROPERTIES SUFFIX ".js")
+    get_filename_component(page_dir ${page_PAGE} DIRECTORY)
+    get_filename_component(page_name ${page_PAGE} NAME_WE)
+    set_target_properties(${target} PROPERTIES SUFFIX ".html" OUTPUT_NAME ${page_name}
+                          RUNTIME_OUTPUT_DIRECTORY ${page_dir})
     target_link_libraries(${target} PRIVATE marel_gl)
     target_link_options(${target} PRIVATE ${marel_web_link_options})
-    # The page is packed after linking: a change to it or to its packer links again.
-    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${marel_web_dir}/page/page.html
-                 ${marel_web_dir}/page/pack_page.js ${PROJECT_SOURCE_DIR}/data/org.example.marel.svg)
+    # A change to the shell links the page again.
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${marel_web_shell})
     # None of Emscripten's own GLUT or legacy-GL emulation may be in the output.
     add_custom_command(TARGET ${target} POST_BUILD
         COMMAND ${CMAKE_COMMAND} -DSCRIPT=$<TARGET_FILE:${target}> -P ${marel_web_dir}/gl/check_no_emulation.cmake
-        COMMAND ${MAREL_NODE} ${marel_web_dir}/page/pack_page.js ${marel_web_dir}/page/page.html
-                $<TARGET_FILE:${target}> ${PROJECT_SOURCE_DIR}/data/org.example.marel.svg ${page_PAGE}
         VERBATIM)
 endfunction()
 

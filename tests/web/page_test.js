@@ -27,8 +27,10 @@ const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 async function open(browser, where) {
     const page = await browser.newPage();
     const said = [];
+    // What the page's scripts write comes with its arguments; the browser's
+    // own notes (as on a refused pointer lock) come without any.
     page.on('console', (m) => {
-        if (m.location().url) said.push(`console.${m.type()}: ${m.text()}`);
+        if (m.args().length > 0) said.push(`console.${m.type()}: ${m.text()}`);
     });
     page.on('pageerror', (e) => said.push(`page error: ${e.message}`));
     await page.goto(where.includes('://') ? where : 'file://' + where);

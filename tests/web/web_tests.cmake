@@ -2,6 +2,8 @@
 # BUILD_TESTING is on: the test build of the page and its checks in three
 # engines, the GL-free unit tests under node, and the step's digest.
 
+find_program(MAREL_NODE node REQUIRED)
+
 # The same program with a test-only hook that reads the camera.
 set(MAREL_WEB_PROBE_PAGE ${CMAKE_CURRENT_BINARY_DIR}/probe/index.html)
 # The same driven frame drawn by the native build on Mesa (scripts/web.sh
