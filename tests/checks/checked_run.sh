@@ -5,7 +5,7 @@
 #   checked_run.sh E2E_TESTS [VAR=VALUE...]
 # MAREL_CHECKED_RUN in the environment is the command prefix (empty for
 # none). The run passes only if its one test ran and passed: a skipped test
-# is no pass. 77 (skipped, for CTest) when the prefix's tool is missing.
+# is no pass, nor is a missing tool.
 # MAREL_CHECKED_LOG names the tool's own log, shown in full on failure;
 # MAREL_CHECKED_TEST the harness's test (the checked run on a desktop, say).
 set -euo pipefail
@@ -13,8 +13,8 @@ harness="$1"
 shift
 tool="${MAREL_CHECKED_RUN%% *}"
 if [ -n "$tool" ] && ! command -v "$tool" >/dev/null; then
-    echo "SKIPPED: $tool is not installed"
-    exit 77
+    echo "FAIL: $tool is not installed" >&2
+    exit 1
 fi
 log="$(mktemp)"
 trap 'rm -f "$log"' EXIT

@@ -6,7 +6,7 @@
 # one line why they are off, goes on, and builds the program (the fixture of
 # `install`); `install`: cmake --install puts in place exactly the files the
 # package holds; `tests-asked`: asked for by name, the tests make a missing
-# GoogleTest an error.
+# GoogleTest, or a missing tool that a test starts, an error.
 set -euo pipefail
 check="$1" source="$2" work="$3"
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -44,6 +44,15 @@ tests-asked)
     fi
     grep -q 'The tests need GoogleTest' "$work.asked.log" || { cat "$work.asked.log" >&2; fail "-DBUILD_TESTING=ON failed for another reason"; }
     echo "-DBUILD_TESTING=ON without GoogleTest: stops, as it should"
+    # A tool that a test starts, missing: the configure stops and names it
+    # with its package, rather than the test skipping or failing later.
+    rm -rf "$work-asked"
+    if cmake -S "$source" -B "$work-asked" --no-warn-unused-cli -DBUILD_TESTING=ON \
+        -DMAREL_TOOL_x11vnc=/nonexistent/x11vnc >"$work.asked.log" 2>&1; then
+        fail "-DBUILD_TESTING=ON configured without x11vnc"
+    fi
+    grep -q 'need x11vnc (x11vnc)' "$work.asked.log" || { cat "$work.asked.log" >&2; fail "without x11vnc the configure failed for another reason"; }
+    echo "-DBUILD_TESTING=ON without x11vnc: stops, naming it"
     ;;
 *)
     fail "no check called $check"

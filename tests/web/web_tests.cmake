@@ -3,6 +3,11 @@
 # engines, the GL-free unit tests under node, and the step's digest.
 
 find_program(MAREL_NODE node REQUIRED)
+# The three engines, each but headless Chromium on an Xvfb of its own under
+# openbox, moved by xdotool.
+include(${PROJECT_SOURCE_DIR}/cmake/require_tools.cmake)
+marel_require_tools("The page's tests" chromium:chromium firefox-esr:firefox-esr WebKitWebDriver:webkit2gtk-driver
+                    Xvfb:xvfb openbox:openbox wmctrl:wmctrl xdotool:xdotool)
 
 # The same program with a test-only hook that reads the camera.
 set(MAREL_WEB_PROBE_PAGE ${CMAKE_CURRENT_BINARY_DIR}/probe/index.html)
