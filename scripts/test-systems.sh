@@ -209,7 +209,7 @@ fresh() {
     local command="scripts/test.sh"
     if [ -n "${MAREL_SYSTEMS_QUICK:-}" ]; then
         what="the quick test path"
-        command="source scripts/setup.sh && marel_install_packages \"\${MAREL_RUN_PACKAGES[@]}\" \"\${MAREL_X_PACKAGES[@]}\" \"\${MAREL_TEST_PACKAGES[@]}\" && marel_preset test && marel_ctest quick"
+        command="source scripts/setup.sh && marel_install_packages \"\${MAREL_RUN_PACKAGES[@]}\" \"\${MAREL_X_PACKAGES[@]}\" \"\${MAREL_TEST_PACKAGES[@]}\" && marel_workflow quick"
     fi
     echo "  $what as root (log: $WORK/$suite-test.log)"
     chroot "$root" env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin TERM=dumb LANG=C.UTF-8 \
@@ -251,13 +251,9 @@ arm64() {
     local build=/src/build-arm64
     chroot "$root" env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 bash -euc "
         cd /src
-        cmake --preset arm64
-        # Everything, the GL and end-to-end tests too: cpack would otherwise
-        # build what is left one file at a time before it packages.
-        cmake --build --preset arm64 --parallel 2
+        # Configure, build everything, the core tests through qemu, and cpack.
+        CMAKE_BUILD_PARALLEL_LEVEL=2 cmake --workflow --preset arm64
         file -b $build/marel | grep -q 'ARM aarch64' || { echo 'marel is not an arm64 program'; exit 1; }
-        ctest --preset arm64
-        cd $build && cpack -G DEB
     " >>"$log" 2>&1 || { tail -40 "$log"; fail "arm64 build, tests or package"; }
     local version deb
     version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$root$build/CMakeCache.txt")"

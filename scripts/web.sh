@@ -4,7 +4,8 @@
 # page with Emscripten in build-web/, packs build-web/marel-VERSION-web.zip
 # afresh, runs the unit tests under node and the page test in headless
 # Chromium, and prints the page's figures. --no-test: build and pack only.
-# The build is CMakePresets.json's `web`; the native references come from the
+# The build and its tests are CMakePresets.json's workflow `web`, after the
+# test tools and the native references, which come from the
 # test build (build-test/, shared with test.sh).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
@@ -15,12 +16,13 @@ section() { printf '\n== %s\n' "$*"; }
 
 packages=(cmake make emscripten)
 if [ "${1:-}" != "--no-test" ]; then
-    # Chromium; GoogleTest's sources; and the native test build, which draws
-    # the picture the page's is compared with on a private Xvfb.
-    # Firefox and WebKitGTK's MiniBrowser with its WebDriver, each on an Xvfb
-    # of its own under openbox, moved by xdotool (wmctrl: whether openbox is up).
-    packages+=(chromium libgtest-dev "${MAREL_RUN_PACKAGES[@]}" libxfixes-dev libxtst-dev libbenchmark-dev xvfb xauth
-               firefox-esr webkit2gtk-driver openbox wmctrl xdotool)
+    # Chromium; GoogleTest's sources; and the native test build (whose
+    # configure needs every test tool), which draws the picture the page's is
+    # compared with on a private Xvfb. Firefox and WebKitGTK's MiniBrowser
+    # with its WebDriver, each on an Xvfb of its own under openbox, moved by
+    # xdotool (wmctrl: whether openbox is up).
+    packages+=(chromium firefox-esr webkit2gtk-driver
+               "${MAREL_RUN_PACKAGES[@]}" "${MAREL_X_PACKAGES[@]}" "${MAREL_TEST_PACKAGES[@]}")
 fi
 # node and npm: Debian's, unless a node of another origin is already there
 # (its own npm comes with it, and Debian's would conflict with it).
@@ -36,29 +38,28 @@ marel_install_packages "${packages[@]}"
 export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
 
 section "Browser build (Emscripten $(emcc --version | head -n 1 | grep -o '[0-9][0-9.]*' | head -n 1))"
-testing=ON
-[ "${1:-}" = "--no-test" ] && testing=OFF
 rm -f "$WEB_BUILD"/marel-*-web.zip
-cmake --preset web -S "$MAREL_ROOT" -DBUILD_TESTING="$testing" >/dev/null
-cmake --build --preset web --parallel "$(nproc)"
+if [ "${1:-}" = "--no-test" ]; then
+    (cd "$MAREL_ROOT" && cmake --preset web -DBUILD_TESTING=OFF >/dev/null && cmake --build --preset web)
+else
+    section "The native references: the driven picture and the step, in the test build ($TEST_BUILD)"
+    marel_preset test web_reference step_digest
+    mkdir -p "$WEB_BUILD/native"
+    native_cycle_ms=$("$TEST_BUILD/tests/web_reference" "$WEB_BUILD/native/picture.ppm")
+
+    section "Test tools (puppeteer-core, as pinned in tests/web/package-lock.json)"
+    # Debian's Chromium is used: nothing may download a browser.
+    (cd "$MAREL_ROOT/tests/web" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+
+    section "The web workflow: the page, the unit tests under node, the page in headless Chromium, Firefox and WebKitGTK"
+    marel_workflow web
+    grep -h 'against the native one' "$WEB_BUILD/Testing/Temporary/LastTest.log"
+fi
 zip="$(ls "$WEB_BUILD"/marel-*-web.zip)"
 size=$(stat -c %s "$zip")
 echo "web.sh: $zip, $size bytes"
 [ "$size" -lt 256000 ] || { echo "web.sh: FAIL: the zip is over 250 KB" >&2; exit 1; }
-[ "$testing" = ON ] || exit 0
-
-section "The native references: the driven picture and the step, in the test build ($TEST_BUILD)"
-marel_preset test web_reference step_digest
-mkdir -p "$WEB_BUILD/native"
-native_cycle_ms=$("$TEST_BUILD/tests/web_reference" "$WEB_BUILD/native/picture.ppm")
-
-section "Test tools (puppeteer-core, as pinned in tests/web/package-lock.json)"
-# Debian's Chromium is used: nothing may download a browser.
-(cd "$MAREL_ROOT/tests/web" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
-
-section "Unit tests under node, and the page in headless Chromium, Firefox and WebKitGTK"
-marel_ctest web
-grep -h 'against the native one' "$WEB_BUILD/Testing/Temporary/LastTest.log"
+[ "${1:-}" != "--no-test" ] || exit 0
 
 section "The step, native and WebAssembly, bit for bit"
 # The native one from the test build (Release, the program's own flags);

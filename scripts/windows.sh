@@ -45,10 +45,10 @@ MAREL_WINDOWS_PACKAGES=(
     nsis zip                                # the installer and the zip
     wine wine64                             # running it all
 )
-# The native end-to-end harness that drives the Windows program.
-MAREL_WINDOWS_TEST_PACKAGES=(libgtest-dev libxi-dev libxfixes-dev libxtst-dev libxdamage-dev openbox)
+# The native end-to-end harness that drives the Windows program: the test
+# build's, whose configure needs every test tool; XDamage for the frame-rate meter.
 marel_install_packages "${MAREL_WINDOWS_PACKAGES[@]}" "${MAREL_RUN_PACKAGES[@]}" \
-    "${MAREL_X_PACKAGES[@]}" "${MAREL_WINDOWS_TEST_PACKAGES[@]}"
+    "${MAREL_X_PACKAGES[@]}" "${MAREL_TEST_PACKAGES[@]}" libxdamage-dev
 mkdir -p "$WIN_BUILD"
 
 section "Debian's freeglut and GoogleTest sources"
@@ -100,8 +100,28 @@ cross_build freeglut "$freeglut_src" -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT
 cross_build googletest "$googletest_src" -DBUILD_GMOCK=OFF -DBUILD_SHARED_LIBS=OFF -DINSTALL_GTEST=ON
 ls "$PREFIX/lib/libglut.a" "$PREFIX/lib/libgtest.a"
 
-section "Marel for Windows, warnings as errors"
-marel_preset windows
+if [ "$mode" != build ]; then
+    section "A private Wine prefix"
+    export WINEPREFIX="$WIN_BUILD/wine"
+    export WINEDEBUG=-all
+    # No Mono or Gecko download prompt, no menu entries written into the home folder.
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
+    "$WINE64" wineboot -i >"$WIN_BUILD/wineboot.log" 2>&1 || { cat "$WIN_BUILD/wineboot.log" >&2; fail "wineboot"; }
+    "$WINE64" --version
+fi
+
+if [ "$mode" = test ]; then
+    section "Marel for Windows, warnings as errors; the core tests under Wine, marel.exe's imports, subsystem and resources"
+    # The windows workflow: configure, build, and ctest, which starts each
+    # test binary through CMAKE_CROSSCOMPILING_EMULATOR, Wine, in the prefix above.
+    marel_workflow windows >"$WIN_BUILD/core-tests.log" 2>&1 \
+        || { cat "$WIN_BUILD/core-tests.log" >&2; fail "the Windows build or its core tests under Wine"; }
+    grep -E '^[0-9]+: \[==========\] [0-9]+ tests? from|^[0-9]+: \[  PASSED  \]|imports:|tests passed' "$WIN_BUILD/core-tests.log"
+else
+    section "Marel for Windows, warnings as errors"
+    marel_preset windows
+fi
 # What the zip and the installer ship (the build's tests check the import
 # table, the subsystem and the resources).
 x86_64-w64-mingw32-strip -o "$WIN_BUILD/marel.exe" "$WIN_BUILD/marel/marel.exe"
@@ -132,15 +152,6 @@ if [ "$mode" = build ]; then
     exit 0
 fi
 
-section "A private Wine prefix"
-export WINEPREFIX="$WIN_BUILD/wine"
-export WINEDEBUG=-all
-# No Mono or Gecko download prompt, no menu entries written into the home folder.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
-"$WINE64" wineboot -i >"$WIN_BUILD/wineboot.log" 2>&1 || { cat "$WIN_BUILD/wineboot.log" >&2; fail "wineboot"; }
-"$WINE64" --version
-
 section "The native harness that drives the Windows program (the test build's, made if test.sh has not)"
 marel_preset test e2e_tests frame_rate_outside marel
 harness="$MAREL_ROOT/build-test"
@@ -157,12 +168,6 @@ if [ "$mode" = speed ]; then
     speed 5 10
     exit 0
 fi
-
-section "Core tests under Wine, and marel.exe's imports, subsystem and resources"
-# ctest starts each test binary through CMAKE_CROSSCOMPILING_EMULATOR, Wine.
-marel_ctest windows -V >"$WIN_BUILD/core-tests.log" 2>&1 \
-    || { cat "$WIN_BUILD/core-tests.log" >&2; fail "the core tests under Wine"; }
-grep -E '^[0-9]+: \[==========\] [0-9]+ tests? from|^[0-9]+: \[  PASSED  \]|imports:|tests passed' "$WIN_BUILD/core-tests.log"
 
 # The end-to-end check on a desktop (openbox on a private Xvfb) of a Windows
 # program under Wine: desktop_run PROGRAM
